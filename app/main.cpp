@@ -1,0 +1,25 @@
+// Entry point of brelvane.exe.
+#include "app/startup.h"
+#include "winapi/winapi.h"
+
+namespace {
+
+// The shell starts us from the folder of a double-clicked profile file, which
+// may hold planted DLLs: take the current directory out of the DLL search
+// path, and where the system offers it, search System32 only.
+void HardenDllSearch() {
+    SetDllDirectoryA("");
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesFn)(DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (!kernel) return;
+    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+    HardenDllSearch();
+    return RunProgram(instance, arguments);
+}

@@ -1,0 +1,114 @@
+#include "app/startup.h"
+
+#include "app/modes.h"
+#include "app/report.h"
+#include "app/workarea.h"
+
+namespace {
+
+const char kLockBusyMessage[] =
+    "ロックファイルが使用中です。プログラム\"Brelvane\"はすでに動作中であるものと考えられます。"
+    "このプログラムは同時に2つ以上動作させることができません。"
+    "このプログラムが1つも動作していない状態でこの問題が発生する場合は、"
+    "このプログラムがスタートアップに登録されていないことを確認し、システムを再起動してから再試行してください。";
+
+// What start-up made and shut-down takes down again.
+struct WorkArea {
+    CHAR baseFolder[kPathBufferSize + 8];
+    CHAR lockPath[kPathBufferSize + 16];
+    HANDLE lock;
+};
+
+void ReportDirectoryNotCreated(LPCSTR directory) {
+    CHAR message[kMessageBufferSize];
+    wsprintfA(message, "ディレクトリ\"%s\"を作成できません。", directory);
+    ReportSystemError(nullptr, message);
+}
+
+BOOL CreateFolder(LPCSTR path) {
+    if (CreateDirectoryA(path, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return TRUE;
+    ReportDirectoryNotCreated(path);
+    return FALSE;
+}
+
+// Steps 1 to 5 of start-up; FALSE when the program must end (already told).
+BOOL SetUpWorkArea(WorkArea& area) {
+    CHAR tempPath[kPathBufferSize];
+    GetTempPathA(kPathBufferSize, tempPath);
+
+    wsprintfA(area.baseFolder, "%sMorvik\\", tempPath);
+    if (!CreateFolder(area.baseFolder)) return FALSE;
+
+    wsprintfA(area.lockPath, "%sbrv.lok", area.baseFolder);
+    area.lock = CreateFileA(area.lockPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (area.lock == INVALID_HANDLE_VALUE) {
+        if (GetLastError() == ERROR_SHARING_VIOLATION) {
+            MessageBoxA(nullptr, kLockBusyMessage, nullptr, MB_OK | MB_ICONINFORMATION);
+        } else {
+            ReportSystemError(nullptr,
+                              "テンポラリディレクトリのフォルダ\"Morvik\"にロックファイル\"brv.lok\"を作成できません。");
+        }
+        return FALSE;
+    }
+
+    wsprintfA(WorkDirectory, "%sMorvik\\brv\\", tempPath);
+    // On failure the lock handle is left to the system: only an open handle
+    // blocks the next start, so the file left on disk is harmless.
+    return CreateFolder(WorkDirectory);
+}
+
+void ShutDown(WorkArea& area) {
+    CloseHandle(area.lock);
+    RemoveDirectoryA(WorkDirectory);
+    DeleteFileA(area.lockPath);
+    RemoveDirectoryA(area.baseFolder);
+}
+
+}  // namespace
+
+int RunProgram(HINSTANCE instance, LPSTR arguments) {
+    WorkArea area{};
+    area.lock = INVALID_HANDLE_VALUE;
+    if (!SetUpWorkArea(area)) return 0;
+
+    ClearWorkDirectory(nullptr);
+    if (arguments[0] != '\0') {
+        RunCommandLineMode(instance, arguments);
+    } else {
+        RunWindowMode(instance);
+    }
+    ShutDown(area);
+    return 0;
+}
+
+int ParseCommandLine(LPCSTR arguments) {
+    LPCSTR p = arguments;
+    while (*p == ' ') ++p;
+
+    int copied = 0;
+    bool quoted = false;
+    while (copied < kPathBufferSize) {
+        CHAR c = *p;
+        if (c == '\0') {  // a path without a switch
+            ProfileFilePath[copied] = '\0';
+            return kModeUnknown;
+        }
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ' ' && !quoted) {
+            break;
+        } else {
+            ProfileFilePath[copied++] = c;
+        }
+        ++p;
+    }
+    ProfileFilePath[copied] = '\0';
+    // A token cut at 260 bytes resumes at the last byte copied, not after it.
+    if (copied == kPathBufferSize) --p;
+
+    while (*p == ' ') ++p;
+    if (p[0] == '/' && p[1] == 'i' && p[2] == 'e' && p[3] == 's') return kModeIeOe;
+    if (p[0] == '/' && p[1] == 'i' && p[2] == 'p' && p[3] == 's') return kModeTcpip;
+    return kModeUnknown;
+}

@@ -1,0 +1,59 @@
+#include "app/workarea.h"
+
+#include "app/report.h"
+
+CHAR WorkDirectory[kWorkDirectorySize];
+CHAR ProfileFilePath[kProfileFilePathSize];
+
+namespace {
+
+// Closes a search handle on every way out.
+struct FindGuard {
+    HANDLE handle;
+    ~FindGuard() {
+        if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
+    }
+};
+
+void ReportListingFailure() {
+    CHAR message[kMessageBufferSize];
+    wsprintfA(message, "テンポラリディレクトリを初期化しようとしましたが、ディレクトリ\"%s\"のファイルを列挙できません。",
+              WorkDirectory);
+    ReportSystemError(nullptr, message);
+}
+
+// Deletes one entry; "." and "..", folders and read-only files refuse with
+// ERROR_ACCESS_DENIED or ERROR_FILE_NOT_FOUND and are passed over.
+BOOL DeleteWorkFile(LPCSTR name) {
+    CHAR path[kPathBufferSize + kWorkDirectorySize];
+    wsprintfA(path, "%s%s", WorkDirectory, name);
+    if (DeleteFileA(path)) return TRUE;
+    DWORD error = GetLastError();
+    if (error == ERROR_ACCESS_DENIED || error == ERROR_FILE_NOT_FOUND) return TRUE;
+    CHAR message[kMessageBufferSize];
+    wsprintfA(message, "テンポラリディレクトリを初期化しようとしましたが、ファイル\"%s\"を削除できません。", path);
+    ReportSystemError(nullptr, message);
+    return FALSE;
+}
+
+}  // namespace
+
+BOOL ClearWorkDirectory(HWND) {
+    CHAR pattern[kWorkDirectorySize + 4];
+    wsprintfA(pattern, "%s*.*", WorkDirectory);
+    WIN32_FIND_DATAA entry;
+    FindGuard search{FindFirstFileA(pattern, &entry)};
+    if (search.handle == INVALID_HANDLE_VALUE) {
+        ReportListingFailure();
+        return FALSE;
+    }
+    for (;;) {
+        if (!DeleteWorkFile(entry.cFileName)) return FALSE;
+        if (!FindNextFileA(search.handle, &entry)) break;
+    }
+    if (GetLastError() != ERROR_NO_MORE_FILES) {
+        ReportListingFailure();
+        return FALSE;
+    }
+    return TRUE;
+}

@@ -1,0 +1,21 @@
+// The two process-wide path buffers and the work directory's upkeep.
+#pragma once
+
+#include "winapi/winapi.h"
+
+// Size of a path buffer (with its NUL) as the file functions take it.
+constexpr int kPathBufferSize = MAX_PATH;
+
+// The private work directory: the user's temporary path followed by
+// "Morvik\brv\"; always ends with a backslash. Set once at start-up.
+constexpr int kWorkDirectorySize = kPathBufferSize + 11 + 1;
+extern CHAR WorkDirectory[kWorkDirectorySize];
+
+// The profile file being saved or loaded; empty (first byte NUL) between flows.
+constexpr int kProfileFilePathSize = kPathBufferSize + 1;
+extern CHAR ProfileFilePath[kProfileFilePathSize];
+
+// Deletes every plain file in WorkDirectory. Returns TRUE on success, FALSE
+// after a failure it has reported (always without an owner window; `owner`
+// is accepted for the callers' convenience and not used).
+BOOL ClearWorkDirectory(HWND owner);

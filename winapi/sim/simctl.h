@@ -1,0 +1,126 @@
+// Control surface of the simulated Windows: what a test uses to set up the
+// machine, play the user, inject faults and check for leaks. Test code only;
+// product code never includes this header.
+#pragma once
+
+#include "../winapi.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// ---- lifecycle ------------------------------------------------------------
+// Empties the registry and the file system, forgets every recorded call,
+// scripted answer and injected fault, resets counters and the last error, and
+// restores the default machine (NT 5.1, user "tester", computer "TESTPC",
+// temp path "C:\Users\tester\Temp\", command line "brelvane.exe").
+// The private root folder that holds the simulated C: drive is made anew.
+void Reset();
+
+// Host folder that backs the simulated drive C: (for tests that want to look
+// at files directly). Other drive letters map to siblings of it.
+std::string HostRoot();
+// Maps a Windows path ("C:\a\b") to its host path. Paths that start with '/'
+// are host paths already and pass through unchanged (brvlha on Linux).
+std::string HostPath(const std::string& windowsPath);
+
+// ---- leak counters (must all be 0 at the end of every test) ---------------
+int OpenKeyCount();     // registry keys opened or created and not closed
+int OpenHandleCount();  // file, find and token handles not closed
+int HeapBlockCount();   // HeapAlloc blocks not freed
+int LocalBlockCount();  // FormatMessageA buffers not LocalFree'd
+
+// ---- fault injection ------------------------------------------------------
+// Makes the nth (1-based) call of `function` ("RegOpenKeyExA", "WriteFile",
+// "HeapAlloc", ...) fail with `status`, counting only calls whose subject
+// matches `subject` when one is given. The subject of a registry call is the
+// full key path with the root spelled out ("HKEY_CURRENT_USER\Software\X"),
+// for value calls followed by "\" and the value name; of a file call, the
+// Windows path; of a handle call (ReadFile, WriteFile, ...), the path the
+// handle was opened with. A subject matches when it equals the given text or
+// ends with "\" + text, case-insensitively.
+// Registry functions return the status; others return their failure value
+// and set the last error to it. HeapAlloc returns NULL.
+void FailCall(const std::string& function, int nth, DWORD status, const std::string& subject = "");
+// Makes every call from the nth on fail (a persistent fault).
+void FailCallsFrom(const std::string& function, int nth, DWORD status, const std::string& subject = "");
+// How often `function` has been called since Reset.
+int CallCount(const std::string& function);
+
+// ---- registry set-up helpers (bypass fault injection and counters) -------
+// `path` is a full path with the root spelled out.
+void RegPut(const std::string& path, const std::string& valueName, DWORD type, const std::string& bytes);
+void RegPutKey(const std::string& path);
+bool RegHasKey(const std::string& path);
+// Denies the given access bits on a key for RegOpenKeyExA/RegCreateKeyExA
+// (ERROR_ACCESS_DENIED), like a key whose security descriptor forbids them.
+void RegDenyAccess(const std::string& path, REGSAM deniedBits);
+
+// ---- machine configuration -----------------------------------------------
+void SetVersion(DWORD platformId, DWORD major, DWORD minor);
+void SetUserName(const std::string& name);
+void SetComputerName(const std::string& name);
+void SetCommandLine(const std::string& commandLine);
+void SetTempPath(const std::string& windowsPath);
+void SetModuleFileName(const std::string& windowsPath);
+// Simulates another process holding a file open with the given share mode.
+HANDLE HoldFileOpen(const std::string& windowsPath, DWORD shareMode);
+
+// ---- the scripted user ------------------------------------------------------
+struct MessageBoxCall {
+    HWND owner;
+    std::string text;     // exact bytes (cp932)
+    std::string caption;  // empty for a NULL caption
+    bool captionNull;
+    UINT style;
+};
+// Answers for the next message boxes, in order. With none queued, a box is
+// answered with its first button (IDOK, IDYES) and the call is recorded all
+// the same.
+void QueueMessageBoxAnswer(int answer);
+const std::vector<MessageBoxCall>& MessageBoxes();
+
+struct FileDialogCall {
+    bool save;         // GetSaveFileNameA (true) or GetOpenFileNameA
+    OPENFILENAMEA ofn; // copy of the record as passed in
+    std::string filter;  // the whole filter, NULs included, up to the double NUL
+    std::string title;
+    std::string defExt;
+};
+// Next file dialog answer: a path to return (with the default extension
+// appended when it has none, as the real dialog does), or cancel.
+void QueueFileDialogAnswer(const std::string& path);
+void QueueFileDialogCancel();
+const std::vector<FileDialogCall>& FileDialogs();
+
+// A dialog script plays the user inside one DialogBoxParamA: it is called
+// after WM_INITDIALOG with the dialog window and its template id; it reads and
+// changes controls through the ordinary API and clicks with Click(). When the
+// script returns and the dialog has not ended, the simulation closes it as the
+// close box would (WM_COMMAND IDCANCEL) and, if still open, ends it with -1.
+// Scripts are used in order, one per DialogBoxParamA call; with none queued the
+// dialog is closed as above right after WM_INITDIALOG.
+using DialogScript = std::function<void(HWND dialog, int templateId)>;
+void QueueDialogScript(DialogScript script);
+// Delivers WM_COMMAND (BN_CLICKED) for control `id` to the dialog procedure,
+// toggling an automatic check box first, as a real click does.
+void Click(HWND dialog, int id);
+bool DialogEnded(HWND dialog);
+
+struct DialogCall {
+    int templateId;
+    HWND owner;
+    LPARAM param;
+    INT_PTR result;
+};
+const std::vector<DialogCall>& Dialogs();
+
+// Shutdown requests that reached ExitWindowsEx successfully.
+const std::vector<UINT>& ExitWindowsCalls();
+
+// Dialog templates are read from this resource script (UTF-8).
+void SetResourceScript(const std::string& hostPath);
+
+}  // namespace sim
