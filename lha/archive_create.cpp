@@ -1,0 +1,316 @@
+// The `a` command: every plain file of a folder into a new archive. The
+// archive is written beside its target under a temporary name and moved
+// over the target only when complete, so a failure leaves no partial
+// archive at the target path. Each member is -lh5-, or -lh0- when it would
+// not shrink; headers are level 2; members come in byte order of their names.
+#include <algorithm>
+#include <cstring>
+
+#include "lha/archive_internal.h"
+#include "lha/crc16.h"
+
+namespace {
+
+struct FileList {
+    HeapBlock arena;    // NUL-terminated names
+    HeapBlock offsets;  // DWORD offsets into arena, sorted at the end
+    DWORD count = 0;
+    DWORD used = 0;
+    DWORD capacity = 0;
+    DWORD offsetCapacity = 0;
+};
+
+LhaStatus ListFolderFiles(LPCSTR pattern, LPCSTR folder, LPCSTR archive, FileList* list, ArchiverFailure* failure);
+LhaStatus AddMember(HANDLE archive, uint64_t* written, LPCSTR folder, LPCSTR name, uint32_t unixTime,
+                    void* encoderState, ArchiverFailure* failure, LPCSTR archivePath);
+bool WriteAll(HANDLE file, const void* data, DWORD size, uint64_t* written);
+bool SeekTo(HANDLE file, uint64_t offset);
+
+}  // namespace
+
+LhaStatus AddFolderFiles(LPCSTR archive, LPCSTR pattern, ArchiverFailure* failure) {
+    // The folder is the pattern up to its last separator.
+    CHAR folder[MAX_PATH];
+    lstrcpynA(folder, pattern, MAX_PATH);
+    int cut = 0;
+    for (int i = 0; folder[i]; ++i) {
+        unsigned char c = static_cast<unsigned char>(folder[i]);
+        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && folder[i + 1]) {
+            ++i;
+            continue;
+        }
+        if (c == '\\' || c == '/') cut = i + 1;
+    }
+    folder[cut] = '\0';
+
+    FileList list;
+    LhaStatus status = ListFolderFiles(pattern, folder, archive, &list, failure);
+    if (status != kLhaOk) return status;
+    HeapBlock encoderState;
+    if (!encoderState.Allocate(kLh5EncoderStateSize)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        RecordIoFailure(failure, kActionAllocate, archive);
+        return kLhaIoFailed;
+    }
+
+    CHAR temporary[MAX_PATH + 2];
+    lstrcpynA(temporary, archive, MAX_PATH);
+    lstrcatA(temporary, "~");
+    FileHandleGuard out;
+    out.handle = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out.handle == INVALID_HANDLE_VALUE) {
+        RecordIoFailure(failure, kActionCreate, archive);
+        return kLhaIoFailed;
+    }
+    uint64_t written = 0;
+    const DWORD* offsets = static_cast<const DWORD*>(list.offsets.data);
+    LPCSTR names = static_cast<LPCSTR>(list.arena.data);
+    for (DWORD i = 0; i < list.count && status == kLhaOk; ++i) {
+        LPCSTR name = names + offsets[i];
+        uint32_t unixTime = 0;
+        std::memcpy(&unixTime, name + TextLength(name) + 1, sizeof unixTime);
+        status = AddMember(out.handle, &written, folder, name, unixTime, encoderState.data, failure, archive);
+    }
+    const BYTE endMarker = 0;
+    if (status == kLhaOk && !WriteAll(out.handle, &endMarker, 1, &written)) {
+        RecordIoFailure(failure, kActionWrite, archive);
+        status = kLhaIoFailed;
+    }
+    out.Close();
+    if (status == kLhaOk && !MoveFileExA(temporary, archive, MOVEFILE_REPLACE_EXISTING)) {
+        RecordIoFailure(failure, kActionReplace, archive);
+        status = kLhaIoFailed;
+    }
+    if (status != kLhaOk) {
+        DWORD error = GetLastError();
+        DeleteFileA(temporary);
+        SetLastError(error);
+    }
+    return status;
+}
+
+namespace {
+
+bool Grow(HeapBlock* block, DWORD* capacity, DWORD needed, DWORD used) {
+    if (needed <= *capacity) return true;
+    DWORD bigger = *capacity ? *capacity : 4096;
+    while (bigger < needed) bigger *= 2;
+    HeapBlock fresh;
+    if (!fresh.Allocate(bigger)) return false;
+    if (used) std::memcpy(fresh.data, block->data, used);
+    void* old = block->data;
+    block->data = fresh.data;
+    fresh.data = old;
+    *capacity = bigger;
+    return true;
+}
+
+uint32_t UnixTime(const FILETIME& time) {
+    uint64_t ticks = (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    uint64_t seconds = ticks / 10000000u;
+    const uint64_t epoch = 11644473600u;  // 1601-01-01 to 1970-01-01
+    if (seconds < epoch || seconds - epoch > 0xFFFFFFFFu) return 0;
+    return static_cast<uint32_t>(seconds - epoch);
+}
+
+// Collects the plain files matched by `pattern` (each name is followed by
+// its time stamp) and sorts them by name, byte by byte.
+LhaStatus ListFolderFiles(LPCSTR pattern, LPCSTR folder, LPCSTR archive, FileList* list, ArchiverFailure* failure) {
+    WIN32_FIND_DATAA data;
+    FindHandleGuard find;
+    find.handle = FindFirstFileA(pattern, &data);
+    if (find.handle == INVALID_HANDLE_VALUE) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) return kLhaOk;  // nothing to add
+        RecordIoFailure(failure, kActionListFolder, folder);
+        return kLhaIoFailed;
+    }
+    do {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        DWORD length = TextLength(data.cFileName);
+        CHAR path[MAX_PATH * 2];
+        lstrcpynA(path, folder, MAX_PATH);
+        lstrcatA(path, data.cFileName);
+        if (!lstrcmpiA(path, archive)) continue;  // the old archive itself
+        if (length > kMaxNameBytes) {
+            RecordDataFailure(failure, kLhaUnsafeName, path, nullptr);
+            return kLhaUnsafeName;
+        }
+        if (list->count == kMaxMembers) {
+            RecordDataFailure(failure, kLhaTooLarge, archive, nullptr);
+            return kLhaTooLarge;
+        }
+        DWORD entry = length + 1 + sizeof(uint32_t);
+        if (!Grow(&list->arena, &list->capacity, list->used + entry, list->used) ||
+            !Grow(&list->offsets, &list->offsetCapacity, (list->count + 1) * sizeof(DWORD),
+                  list->count * sizeof(DWORD))) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            RecordIoFailure(failure, kActionAllocate, archive);
+            return kLhaIoFailed;
+        }
+        LPSTR at = static_cast<LPSTR>(list->arena.data) + list->used;
+        lstrcpyA(at, data.cFileName);
+        uint32_t unixTime = UnixTime(data.ftLastWriteTime);
+        std::memcpy(at + length + 1, &unixTime, sizeof unixTime);
+        static_cast<DWORD*>(list->offsets.data)[list->count++] = list->used;
+        list->used += entry;
+    } while (FindNextFileA(find.handle, &data));
+    if (GetLastError() != ERROR_NO_MORE_FILES) {
+        RecordIoFailure(failure, kActionListFolder, folder);
+        return kLhaIoFailed;
+    }
+    LPCSTR names = static_cast<LPCSTR>(list->arena.data);
+    DWORD* offsets = static_cast<DWORD*>(list->offsets.data);
+    if (list->count > 1)
+        std::sort(offsets, offsets + list->count,
+                  [names](DWORD a, DWORD b) { return std::strcmp(names + a, names + b) < 0; });
+    return kLhaOk;
+}
+
+struct InputFile {
+    HANDLE file;
+    LPCSTR path;
+    ArchiverFailure* failure;
+    uint16_t crc;
+    uint64_t size;
+};
+
+LhaStatus ReadInput(void* context, uint8_t* buffer, uint32_t size, uint32_t* got) {
+    InputFile* in = static_cast<InputFile*>(context);
+    DWORD read = 0;
+    if (!ReadFile(in->file, buffer, size, &read, nullptr)) {
+        RecordIoFailure(in->failure, kActionRead, in->path);
+        return kLhaIoFailed;
+    }
+    in->crc = UpdateCrc16(in->crc, buffer, read);
+    in->size += read;
+    *got = read;
+    return kLhaOk;
+}
+
+struct ArchiveOutput {
+    HANDLE file;
+    uint64_t* written;
+    LPCSTR path;
+    ArchiverFailure* failure;
+};
+
+LhaStatus WriteArchive(void* context, const uint8_t* data, uint32_t size) {
+    ArchiveOutput* out = static_cast<ArchiveOutput*>(context);
+    if (!WriteAll(out->file, data, size, out->written)) {
+        RecordIoFailure(out->failure, kActionWrite, out->path);
+        return kLhaIoFailed;
+    }
+    return kLhaOk;
+}
+
+// Stores the input as it is from its start, replacing what the encoder
+// wrote after `dataStart`.
+LhaStatus StoreMember(InputFile* in, ArchiveOutput* out, uint64_t dataStart, void* buffer) {
+    SetLastError(NO_ERROR);
+    if (!SeekTo(in->file, 0)) {
+        RecordIoFailure(in->failure, kActionRead, in->path);
+        return kLhaIoFailed;
+    }
+    if (!SeekTo(out->file, dataStart)) {
+        RecordIoFailure(out->failure, kActionWrite, out->path);
+        return kLhaIoFailed;
+    }
+    *out->written = dataStart;
+    in->crc = 0;
+    in->size = 0;
+    for (;;) {
+        uint32_t got = 0;
+        LhaStatus status = ReadInput(in, static_cast<uint8_t*>(buffer), 65536, &got);
+        if (status != kLhaOk) return status;
+        if (got == 0) break;
+        status = WriteArchive(out, static_cast<uint8_t*>(buffer), got);
+        if (status != kLhaOk) return status;
+    }
+    if (!SetEndOfFile(out->file)) {
+        RecordIoFailure(out->failure, kActionWrite, out->path);
+        return kLhaIoFailed;
+    }
+    return kLhaOk;
+}
+
+LhaStatus AddMember(HANDLE archive, uint64_t* written, LPCSTR folder, LPCSTR name, uint32_t unixTime,
+                    void* encoderState, ArchiverFailure* failure, LPCSTR archivePath) {
+    CHAR path[MAX_PATH * 2];
+    lstrcpynA(path, folder, MAX_PATH);
+    lstrcatA(path, name);
+    FileHandleGuard input;
+    input.handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
+    if (input.handle == INVALID_HANDLE_VALUE) {
+        RecordIoFailure(failure, kActionOpenForReading, path);
+        return kLhaIoFailed;
+    }
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    DWORD low = GetFileSize(input.handle, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        RecordIoFailure(failure, kActionRead, path);
+        return kLhaIoFailed;
+    }
+    if (high != 0 || low == 0xFFFFFFFFu) {  // sizes in our headers are 32 bits
+        RecordDataFailure(failure, kLhaTooLarge, path, nullptr);
+        return kLhaTooLarge;
+    }
+
+    const uint32_t nameLength = TextLength(name);
+    uint8_t header[kLevel2HeaderMax];
+    const uint64_t headerOffset = *written;
+    uint32_t headerLength = BuildLevel2Header(header, "-lh5-", name, nameLength, 0, 0, 0, unixTime);
+    ArchiveOutput out = {archive, written, archivePath, failure};
+    LhaStatus status = WriteArchive(&out, header, headerLength);
+    if (status != kLhaOk) return status;
+    const uint64_t dataStart = *written;
+
+    InputFile in = {input.handle, path, failure, 0, 0};
+    LhaSource source = {ReadInput, &in};
+    LhaSink sink = {WriteArchive, &out};
+    uint64_t inputSize = 0, outputSize = 0;
+    const char* method = "-lh5-";
+    status = low == 0 ? kLhaTooLarge : EncodeLh5(encoderState, &source, &sink, low - 1u, &inputSize, &outputSize);
+    if (status == kLhaOk && outputSize >= inputSize) status = kLhaTooLarge;
+    if (status == kLhaTooLarge) {
+        method = "-lh0-";
+        status = StoreMember(&in, &out, dataStart, encoderState);
+    }
+    if (status != kLhaOk) return status;
+    if (in.size > 0xFFFFFFFEu) {  // grew while we read it
+        RecordDataFailure(failure, kLhaTooLarge, path, nullptr);
+        return kLhaTooLarge;
+    }
+
+    // The header again, now with the sizes and the CRC.
+    const uint64_t end = *written;
+    BuildLevel2Header(header, method, name, nameLength, end - dataStart, in.size, in.crc, unixTime);
+    SetLastError(NO_ERROR);
+    uint64_t ignored = 0;
+    if (!SeekTo(archive, headerOffset) || !WriteAll(archive, header, headerLength, &ignored) || !SeekTo(archive, end)) {
+        RecordIoFailure(failure, kActionWrite, archivePath);
+        return kLhaIoFailed;
+    }
+    return kLhaOk;
+}
+
+bool WriteAll(HANDLE file, const void* data, DWORD size, uint64_t* written) {
+    DWORD done = 0;
+    if (!WriteFile(file, data, size, &done, nullptr)) return false;
+    if (done != size) {
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    *written += size;
+    return true;
+}
+
+bool SeekTo(HANDLE file, uint64_t offset) {
+    LONG high = static_cast<LONG>(offset >> 32);
+    SetLastError(NO_ERROR);
+    DWORD low = SetFilePointer(file, static_cast<LONG>(offset & 0xFFFFFFFFu), &high, FILE_BEGIN);
+    return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
+}
+
+}  // namespace

@@ -1,0 +1,264 @@
+// The commands that walk an existing archive: e (extract flat into a
+// folder), t (test) and l (list). An archive is untrusted: every member is
+// checked before a file is made for it, and when anything fails every file
+// this command wrote is deleted again.
+#include <cstring>
+
+#include "lha/archive_internal.h"
+#include "lha/member_name.h"
+
+namespace {
+
+// Names written so far: the files to delete on failure, and a hash of
+// their case-folded forms to find a name that occurs twice.
+constexpr DWORD kNameSlots = 2 * kMaxMembers;  // a power of two, never more than half full
+
+struct NameTable {
+    HeapBlock slots;   // DWORD offsets into `arena` + 1; 0 = empty
+    HeapBlock arena;   // NUL-terminated names, one after another
+    DWORD used = 0;
+    DWORD capacity = 0;
+};
+
+bool StartNameTable(NameTable* table);
+// Adds `name`; false when it was there already (any case) or on no memory
+// (*noMemory set).
+bool AddName(NameTable* table, LPCSTR name, bool* noMemory);
+void DeleteWrittenFiles(const NameTable& table, LPCSTR folder);
+
+struct ArchiveInput {
+    HANDLE file;
+    LPCSTR path;
+    ArchiverFailure* failure;
+};
+
+LhaStatus ReadArchive(void* context, uint8_t* buffer, uint32_t size, uint32_t* got) {
+    ArchiveInput* in = static_cast<ArchiveInput*>(context);
+    DWORD read = 0;
+    if (!ReadFile(in->file, buffer, size, &read, nullptr)) {
+        RecordIoFailure(in->failure, kActionRead, in->path);
+        return kLhaIoFailed;
+    }
+    *got = read;
+    return kLhaOk;
+}
+
+struct MemberOutput {
+    HANDLE file;  // INVALID_HANDLE_VALUE when testing
+    LPCSTR path;
+    ArchiverFailure* failure;
+};
+
+LhaStatus WriteMember(void* context, const uint8_t* data, uint32_t size) {
+    MemberOutput* out = static_cast<MemberOutput*>(context);
+    if (out->file == INVALID_HANDLE_VALUE) return kLhaOk;
+    DWORD written = 0;
+    if (!WriteFile(out->file, data, size, &written, nullptr) || written != size) {
+        if (written != size && GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_DISK_FULL);
+        RecordIoFailure(out->failure, kActionWrite, out->path);
+        return kLhaIoFailed;
+    }
+    return kLhaOk;
+}
+
+void AppendListing(LPSTR output, DWORD outputSize, const LhaMemberHeader& header);
+
+// Checks one member's header before anything is made for it.
+LhaStatus CheckMember(const LhaMemberHeader& header, const LhaDecoderType** decoder, NameTable* names,
+                      uint64_t* total, LPCSTR archive, ArchiverFailure* failure) {
+    *decoder = FindDecoderType(header.method);
+    if (!*decoder) {
+        RecordDataFailure(failure, kLhaUnsupported, archive, header.method);
+        return kLhaUnsupported;
+    }
+    if (!IsSafeMemberName(header)) {
+        RecordDataFailure(failure, kLhaUnsafeName, archive, nullptr);
+        return kLhaUnsafeName;
+    }
+    *total += header.originalSize;
+    if (header.originalSize > kMaxExtractedBytes || *total > kMaxExtractedBytes) {
+        RecordDataFailure(failure, kLhaTooLarge, archive, nullptr);
+        return kLhaTooLarge;
+    }
+    bool noMemory = false;
+    if (!AddName(names, header.name, &noMemory)) {
+        if (noMemory) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            RecordIoFailure(failure, kActionAllocate, archive);
+            return kLhaIoFailed;
+        }
+        RecordDataFailure(failure, kLhaDamaged, archive, nullptr);  // the same name twice
+        return kLhaDamaged;
+    }
+    return kLhaOk;
+}
+
+}  // namespace
+
+LhaStatus WalkMembers(MemberCommand command, LPCSTR archive, LPCSTR folder, LPSTR output, DWORD outputSize,
+                      ArchiverFailure* failure) {
+    FileHandleGuard file;
+    file.handle = CreateFileA(archive, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file.handle == INVALID_HANDLE_VALUE) {
+        RecordIoFailure(failure, kActionOpenForReading, archive);
+        return kLhaIoFailed;
+    }
+    HeapBlock readerBlock, stateBlock;
+    NameTable names;
+    if (!readerBlock.Allocate(sizeof(LhaReader)) || !stateBlock.Allocate(MaxDecoderStateSize()) ||
+        !StartNameTable(&names)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        RecordIoFailure(failure, kActionAllocate, archive);
+        return kLhaIoFailed;
+    }
+    ArchiveInput input = {file.handle, archive, failure};
+    LhaSource source = {ReadArchive, &input};
+    LhaReader* reader = static_cast<LhaReader*>(readerBlock.data);
+    StartReader(reader, &source);
+
+    uint64_t total = 0;
+    LhaStatus status = kLhaOk;
+    for (;;) {
+        LhaMemberHeader header;
+        bool end = false;
+        status = ReadMemberHeader(reader, &header, &end);
+        if (status != kLhaOk || end) break;
+        if (command == kListMembers) {
+            AppendListing(output, outputSize, header);
+            continue;
+        }
+        const LhaDecoderType* decoder = nullptr;
+        status = CheckMember(header, &decoder, &names, &total, archive, failure);
+        if (status != kLhaOk) break;
+
+        CHAR path[MAX_PATH];
+        MemberOutput out = {INVALID_HANDLE_VALUE, path, failure};
+        FileHandleGuard target;
+        if (command == kExtractMembers) {
+            if (TextLength(folder) + header.nameLength >= MAX_PATH) {
+                status = kLhaUnsafeName;
+                RecordDataFailure(failure, status, archive, nullptr);
+                break;
+            }
+            lstrcpyA(path, folder);
+            lstrcatA(path, header.name);
+            target.handle =
+                CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (target.handle == INVALID_HANDLE_VALUE) {
+                RecordIoFailure(failure, kActionCreate, path);
+                status = kLhaIoFailed;
+                break;
+            }
+            out.file = target.handle;
+        }
+        LhaSink sink = {WriteMember, &out};
+        status = DecodeMember(reader, header, *decoder, stateBlock.data, &sink);
+        target.Close();
+        if (status != kLhaOk) {
+            // Failures of our own calls were recorded where they happened.
+            if (status != kLhaIoFailed) RecordDataFailure(failure, status, archive, nullptr);
+            break;
+        }
+    }
+    if (status != kLhaOk && failure->status == kLhaOk) RecordDataFailure(failure, status, archive, nullptr);
+    if (status != kLhaOk && command == kExtractMembers) DeleteWrittenFiles(names, folder);
+    return status;
+}
+
+namespace {
+
+DWORD Fnv1a(LPCSTR text) {
+    DWORD hash = 2166136261u;
+    for (; *text; ++text) hash = (hash ^ static_cast<unsigned char>(*text)) * 16777619u;
+    return hash;
+}
+
+bool StartNameTable(NameTable* table) {
+    if (!table->slots.Allocate(kNameSlots * sizeof(DWORD))) return false;
+    DWORD* slots = static_cast<DWORD*>(table->slots.data);
+    for (DWORD i = 0; i < kNameSlots; ++i) slots[i] = 0;
+    table->capacity = 16384;
+    return table->arena.Allocate(table->capacity);
+}
+
+bool AddName(NameTable* table, LPCSTR name, bool* noMemory) {
+    CHAR folded[kMaxNameBytes + 1];
+    CHAR other[kMaxNameBytes + 1];
+    FoldMemberName(name, folded);
+    DWORD* slots = static_cast<DWORD*>(table->slots.data);
+    DWORD i = Fnv1a(folded) & (kNameSlots - 1);
+    for (; slots[i] != 0; i = (i + 1) & (kNameSlots - 1)) {
+        FoldMemberName(static_cast<LPCSTR>(table->arena.data) + slots[i] - 1, other);
+        if (!lstrcmpA(folded, other)) return false;
+    }
+    DWORD length = TextLength(name) + 1;
+    if (table->used + length > table->capacity) {
+        HeapBlock bigger;
+        DWORD capacity = table->capacity * 2;
+        if (!bigger.Allocate(capacity)) {
+            *noMemory = true;
+            return false;
+        }
+        std::memcpy(bigger.data, table->arena.data, table->used);
+        void* old = table->arena.data;
+        table->arena.data = bigger.data;
+        bigger.data = old;  // freed by `bigger`
+        table->capacity = capacity;
+    }
+    LPSTR at = static_cast<LPSTR>(table->arena.data) + table->used;
+    lstrcpyA(at, name);
+    slots[i] = table->used + 1;
+    table->used += length;
+    return true;
+}
+
+void DeleteWrittenFiles(const NameTable& table, LPCSTR folder) {
+    LPCSTR names = static_cast<LPCSTR>(table.arena.data);
+    for (DWORD at = 0; at < table.used; at += TextLength(names + at) + 1) {
+        CHAR path[MAX_PATH];
+        if (TextLength(folder) + TextLength(names + at) >= MAX_PATH) continue;
+        lstrcpyA(path, folder);
+        lstrcatA(path, names + at);
+        DeleteFileA(path);
+    }
+}
+
+// Decimal digits of `value` (no wsprintfA format covers 64 bits).
+void AppendNumber(LPSTR out, uint64_t value, int width) {
+    CHAR digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<CHAR>('0' + value % 10);
+        value /= 10;
+    } while (value);
+    LPSTR p = out + lstrlenA(out);
+    for (int pad = width - n; pad > 0; --pad) *p++ = ' ';
+    while (n) *p++ = digits[--n];
+    *p = '\0';
+}
+
+// "-lh5-  original  compressed  name" and CR LF; what does not fit is cut.
+void AppendListing(LPSTR output, DWORD outputSize, const LhaMemberHeader& header) {
+    if (!output || outputSize == 0) return;
+    CHAR line[64 + kMaxNameBytes + 1];
+    line[0] = '\0';
+    for (int i = 0; i < 5; ++i) {
+        unsigned char c = static_cast<unsigned char>(header.method[i]);
+        line[i] = (c >= 0x20 && c < 0x7F) ? static_cast<CHAR>(c) : '?';
+    }
+    line[5] = '\0';
+    AppendNumber(line, header.originalSize, 12);
+    AppendNumber(line, header.compressedSize, 12);
+    lstrcatA(line, "  ");
+    // Names may hold control bytes (terminal escapes): they are listed as '?'.
+    LPSTR name = line + lstrlenA(line);
+    for (const char* c = header.name; *c; ++c)
+        *name++ = static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F ? '?' : *c;
+    *name = '\0';
+    lstrcatA(line, "\r\n");
+    DWORD used = TextLength(output);
+    if (used + 1 < outputSize) lstrcpynA(output + used, line, static_cast<int>(outputSize - used));
+}
+
+}  // namespace
