@@ -18,6 +18,7 @@ struct NameTable {
     HeapBlock arena;   // NUL-terminated names, one after another
     DWORD used = 0;
     DWORD capacity = 0;
+    DWORD created = 0;  // how many of the names, from the first, exist as files
 };
 
 bool StartNameTable(NameTable* table);
@@ -93,6 +94,49 @@ LhaStatus CheckMember(const LhaMemberHeader& header, const LhaDecoderType** deco
     return kLhaOk;
 }
 
+// Second pass: every member decoded (into its file for `e`), its length
+// and CRC checked. *created counts the files made, in the names' order.
+LhaStatus DecodeMembers(MemberCommand command, LhaReader* reader, LhaSource* source, LPCSTR archive, LPCSTR folder,
+                        void* state, ArchiverFailure* failure, DWORD* created) {
+    StartReader(reader, source);
+    for (;;) {
+        LhaMemberHeader header;
+        bool end = false;
+        LhaStatus status = ReadMemberHeader(reader, &header, &end);
+        if (status != kLhaOk || end) return status;
+        const LhaDecoderType* decoder = FindDecoderType(header.method);
+        if (!decoder || !IsSafeMemberName(header)) return kLhaDamaged;  // changed since the first pass
+
+        CHAR path[MAX_PATH];
+        MemberOutput out = {INVALID_HANDLE_VALUE, path, failure};
+        FileHandleGuard target;
+        if (command == kExtractMembers) {
+            if (TextLength(folder) + header.nameLength >= MAX_PATH) {
+                RecordDataFailure(failure, kLhaUnsafeName, archive, nullptr);
+                return kLhaUnsafeName;
+            }
+            lstrcpyA(path, folder);
+            lstrcatA(path, header.name);
+            target.handle =
+                CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (target.handle == INVALID_HANDLE_VALUE) {
+                RecordIoFailure(failure, kActionCreate, path);
+                return kLhaIoFailed;
+            }
+            ++*created;
+            out.file = target.handle;
+        }
+        LhaSink sink = {WriteMember, &out};
+        status = DecodeMember(reader, header, *decoder, state, &sink);
+        target.Close();
+        if (status != kLhaOk) {
+            // Failures of our own calls were recorded where they happened.
+            if (status != kLhaIoFailed) RecordDataFailure(failure, status, archive, nullptr);
+            return status;
+        }
+    }
+}
+
 }  // namespace
 
 LhaStatus WalkMembers(MemberCommand command, LPCSTR archive, LPCSTR folder, LPSTR output, DWORD outputSize,
@@ -115,8 +159,11 @@ LhaStatus WalkMembers(MemberCommand command, LPCSTR archive, LPCSTR folder, LPST
     ArchiveInput input = {file.handle, archive, failure};
     LhaSource source = {ReadArchive, &input};
     LhaReader* reader = static_cast<LhaReader*>(readerBlock.data);
-    StartReader(reader, &source);
 
+    // First every header: whatever a header can tell (a method we lack, an
+    // unsafe or repeated name, too many members, too much data) is refused
+    // before any file exists.
+    StartReader(reader, &source);
     uint64_t total = 0;
     LhaStatus status = kLhaOk;
     for (;;) {
@@ -131,34 +178,15 @@ LhaStatus WalkMembers(MemberCommand command, LPCSTR archive, LPCSTR folder, LPST
         const LhaDecoderType* decoder = nullptr;
         status = CheckMember(header, &decoder, &names, &total, archive, failure);
         if (status != kLhaOk) break;
-
-        CHAR path[MAX_PATH];
-        MemberOutput out = {INVALID_HANDLE_VALUE, path, failure};
-        FileHandleGuard target;
-        if (command == kExtractMembers) {
-            if (TextLength(folder) + header.nameLength >= MAX_PATH) {
-                status = kLhaUnsafeName;
-                RecordDataFailure(failure, status, archive, nullptr);
-                break;
-            }
-            lstrcpyA(path, folder);
-            lstrcatA(path, header.name);
-            target.handle =
-                CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (target.handle == INVALID_HANDLE_VALUE) {
-                RecordIoFailure(failure, kActionCreate, path);
-                status = kLhaIoFailed;
-                break;
-            }
-            out.file = target.handle;
-        }
-        LhaSink sink = {WriteMember, &out};
-        status = DecodeMember(reader, header, *decoder, stateBlock.data, &sink);
-        target.Close();
-        if (status != kLhaOk) {
-            // Failures of our own calls were recorded where they happened.
-            if (status != kLhaIoFailed) RecordDataFailure(failure, status, archive, nullptr);
-            break;
+    }
+    if (status == kLhaOk && command != kListMembers) {
+        SetLastError(NO_ERROR);
+        if (SetFilePointer(file.handle, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
+            GetLastError() != NO_ERROR) {
+            RecordIoFailure(failure, kActionRead, archive);
+            status = kLhaIoFailed;
+        } else {
+            status = DecodeMembers(command, reader, &source, archive, folder, stateBlock.data, failure, &names.created);
         }
     }
     if (status != kLhaOk && failure->status == kLhaOk) RecordDataFailure(failure, status, archive, nullptr);
@@ -215,7 +243,8 @@ bool AddName(NameTable* table, LPCSTR name, bool* noMemory) {
 
 void DeleteWrittenFiles(const NameTable& table, LPCSTR folder) {
     LPCSTR names = static_cast<LPCSTR>(table.arena.data);
-    for (DWORD at = 0; at < table.used; at += TextLength(names + at) + 1) {
+    DWORD left = table.created;
+    for (DWORD at = 0; at < table.used && left > 0; at += TextLength(names + at) + 1, --left) {
         CHAR path[MAX_PATH];
         if (TextLength(folder) + TextLength(names + at) >= MAX_PATH) continue;
         lstrcpyA(path, folder);
