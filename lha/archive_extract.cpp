@@ -10,18 +10,21 @@
 namespace {
 
 // Names written so far: the files to delete on failure, and a hash of
-// their case-folded forms to find a name that occurs twice.
-constexpr DWORD kNameSlots = 2 * kMaxMembers;  // a power of two, never more than half full
-
+// their case-folded forms to find a name that occurs twice. The hash grows
+// with the names, never more than half full.
 struct NameTable {
     HeapBlock slots;   // DWORD offsets into `arena` + 1; 0 = empty
     HeapBlock arena;   // NUL-terminated names, one after another
+    DWORD slotCount = 0;  // a power of two
+    DWORD names = 0;
     DWORD used = 0;
     DWORD capacity = 0;
     DWORD created = 0;  // how many of the names, from the first, exist as files
 };
 
 bool StartNameTable(NameTable* table);
+bool GrowSlots(NameTable* table);
+DWORD Fnv1a(LPCSTR text);
 // Adds `name`; false when it was there already (any case) or on no memory
 // (*noMemory set).
 bool AddName(NameTable* table, LPCSTR name, bool* noMemory);
@@ -203,20 +206,44 @@ DWORD Fnv1a(LPCSTR text) {
 }
 
 bool StartNameTable(NameTable* table) {
-    if (!table->slots.Allocate(kNameSlots * sizeof(DWORD))) return false;
-    DWORD* slots = static_cast<DWORD*>(table->slots.data);
-    for (DWORD i = 0; i < kNameSlots; ++i) slots[i] = 0;
-    table->capacity = 16384;
-    return table->arena.Allocate(table->capacity);
+    table->capacity = 4096;
+    return table->arena.Allocate(table->capacity) && GrowSlots(table);
+}
+
+// Doubles the hash (or makes its first 256 slots) and puts the names back.
+bool GrowSlots(NameTable* table) {
+    DWORD count = table->slotCount ? table->slotCount * 2 : 256;
+    HeapBlock fresh;
+    if (!fresh.Allocate(count * sizeof(DWORD))) return false;
+    DWORD* slots = static_cast<DWORD*>(fresh.data);
+    for (DWORD i = 0; i < count; ++i) slots[i] = 0;
+    LPCSTR names = static_cast<LPCSTR>(table->arena.data);
+    CHAR folded[kMaxNameBytes + 1];
+    for (DWORD at = 0; at < table->used; at += TextLength(names + at) + 1) {
+        FoldMemberName(names + at, folded);
+        DWORD i = Fnv1a(folded) & (count - 1);
+        while (slots[i] != 0) i = (i + 1) & (count - 1);
+        slots[i] = at + 1;
+    }
+    void* old = table->slots.data;
+    table->slots.data = fresh.data;
+    fresh.data = old;
+    table->slotCount = count;
+    return true;
 }
 
 bool AddName(NameTable* table, LPCSTR name, bool* noMemory) {
     CHAR folded[kMaxNameBytes + 1];
     CHAR other[kMaxNameBytes + 1];
     FoldMemberName(name, folded);
+    if ((table->names + 1) * 2 > table->slotCount && !GrowSlots(table)) {
+        *noMemory = true;
+        return false;
+    }
     DWORD* slots = static_cast<DWORD*>(table->slots.data);
-    DWORD i = Fnv1a(folded) & (kNameSlots - 1);
-    for (; slots[i] != 0; i = (i + 1) & (kNameSlots - 1)) {
+    DWORD mask = table->slotCount - 1;
+    DWORD i = Fnv1a(folded) & mask;
+    for (; slots[i] != 0; i = (i + 1) & mask) {
         FoldMemberName(static_cast<LPCSTR>(table->arena.data) + slots[i] - 1, other);
         if (!lstrcmpA(folded, other)) return false;
     }
@@ -238,6 +265,7 @@ bool AddName(NameTable* table, LPCSTR name, bool* noMemory) {
     lstrcpyA(at, name);
     slots[i] = table->used + 1;
     table->used += length;
+    ++table->names;
     return true;
 }
 
