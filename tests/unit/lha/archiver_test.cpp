@@ -1,0 +1,245 @@
+// The archiver commands on real files: round trips, the crafted bad
+// archives (each refused with nothing left behind), limits, command lines.
+// Runs on the simulation and under Wine; nothing here shows a window.
+#include <algorithm>
+
+#include "archive_files.h"
+#include "codec_streams.h"
+#include "lha/crc16.h"
+#include "testenv.h"
+
+namespace {
+
+class ArchiverTest : public BrvTest {
+protected:
+    std::string MakeFolder(const std::string& name) {
+        std::string folder = Dir() + name + "\\";
+        EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder << " error " << GetLastError();
+        return folder;
+    }
+    std::string CopyData(const std::string& relative, const std::string& name) {
+        std::string path = Dir() + name;
+        WriteBytes(path, ReadBytes(LhaDataFile(relative)));
+        return path;
+    }
+};
+
+// 設定.txt in cp932. (Names whose second byte is 0x5C are covered where
+// headers are read: the simulated file system splits paths at that byte.)
+const char kCp932Name[] = "\x90\xdd\x92\xe8.txt";
+
+TEST_F(ArchiverTest, RoundTripOfAFolder) {
+    std::string source = MakeFolder("source");
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"profile", std::string("\x00\x01\x05\x00\x00\x00tester\x00\x00\x00\x00", 15)},
+        {"gateway", SnapshotLikeBytes(300000)},
+        {"gateway.1", ""},
+        {"one", "x"},
+        {"window", SnapshotLikeBytes(8192)},
+        {"random", RandomBytes(1 << 20, 5)},
+        {kCp932Name, "cp932 name\r\n"},
+        {"UPPER.TXT", "upper\r\n"},
+    };
+    for (const auto& f : files) WriteBytes(source + f.first, f.second);
+    ASSERT_TRUE(CreateDirectoryA((source + "sub").c_str(), nullptr));
+    WriteBytes(source + "sub\\inner", "not packed");
+
+    std::string archive = Dir() + "profile.ies";
+    CommandResult pack = Carry(PackCommand(archive, source));
+    ASSERT_EQ(pack.result, 0) << pack.failure.status << " " << pack.failure.subject;
+
+    CommandResult list = Carry("l " + Quoted(archive));
+    ASSERT_EQ(list.result, 0);
+    // One line per plain file, in byte order of the names.
+    std::vector<std::string> names;
+    for (const auto& f : files) names.push_back(f.first);
+    std::sort(names.begin(), names.end());
+    size_t at = 0;
+    for (const std::string& name : names) {
+        size_t line = list.output.find("  " + name + "\r\n", at);
+        ASSERT_NE(line, std::string::npos) << name << " in\n" << list.output;
+        at = line + 1;
+    }
+    EXPECT_EQ(list.output.find("inner"), std::string::npos);
+    EXPECT_NE(list.output.find("-lh5-      300000"), std::string::npos) << list.output;
+    EXPECT_NE(list.output.find("-lh0-     1048576     1048576  random"), std::string::npos) << list.output;
+    EXPECT_NE(list.output.find("-lh0-           0           0  gateway.1"), std::string::npos) << list.output;
+
+    EXPECT_EQ(Carry("t " + Quoted(archive)).result, 0);
+    std::string target = MakeFolder("target");
+    CommandResult extract = Carry(ExtractCommand(archive, target));
+    ASSERT_EQ(extract.result, 0) << extract.failure.status;
+    EXPECT_EQ(ListFiles(target), names);
+    for (const auto& f : files) EXPECT_TRUE(ReadBytes(target + f.first) == f.second) << f.first;
+}
+
+TEST_F(ArchiverTest, FolderWithSpacesAndNoFinalSeparator) {
+    std::string source = MakeFolder("my files");
+    WriteBytes(source + "a b.txt", "spaces\r\n");
+    std::string archive = Dir() + "my archive.lzh";
+    ASSERT_EQ(Carry(PackCommand(archive, source)).result, 0);
+    std::string target = MakeFolder("out dir");
+    std::string noSeparator = target.substr(0, target.size() - 1);
+    ASSERT_EQ(Carry("e " + Quoted(archive) + " " + Quoted(noSeparator) + " *").result, 0);
+    EXPECT_EQ(ReadBytes(target + "a b.txt"), "spaces\r\n");
+}
+
+TEST_F(ArchiverTest, EmptyFolderMakesAnEmptyArchive) {
+    std::string source = MakeFolder("empty");
+    std::string archive = Dir() + "empty.lzh";
+    ASSERT_EQ(Carry(PackCommand(archive, source)).result, 0);
+    EXPECT_EQ(ReadBytes(archive), std::string(1, '\0'));
+    CommandResult list = Carry("l " + Quoted(archive));
+    EXPECT_EQ(list.result, 0);
+    EXPECT_EQ(list.output, "");
+}
+
+TEST_F(ArchiverTest, PackReplacesAnExistingArchive) {
+    std::string source = MakeFolder("source");
+    WriteBytes(source + "new", "new contents");
+    std::string archive = Dir() + "a.lzh";
+    WriteBytes(archive, "old archive");
+    ASSERT_EQ(Carry(PackCommand(archive, source)).result, 0);
+    std::string target = MakeFolder("target");
+    ASSERT_EQ(Carry(ExtractCommand(archive, target)).result, 0);
+    EXPECT_EQ(ListFiles(target), std::vector<std::string>{"new"});
+    EXPECT_EQ(ListFiles(Dir()), std::vector<std::string>{"a.lzh"});  // no temporary file left
+}
+
+struct BadArchive {
+    const char* file;
+    LhaStatus status;
+};
+
+const BadArchive kBadArchives[] = {
+    {"not_an_archive.lzh", kLhaNotArchive},
+    {"empty_file.lzh", kLhaNotArchive},
+    {"header_size_below_fixed_part.lzh", kLhaDamaged},
+    {"level0_checksum.lzh", kLhaDamaged},
+    {"level2_header_crc.lzh", kLhaDamaged},
+    {"extended_size_below_minimum.lzh", kLhaDamaged},
+    {"extended_header_past_header.lzh", kLhaDamaged},
+    {"huffman_bit_length_17.lzh", kLhaDamaged},
+    {"huffman_zero_run_overflow.lzh", kLhaDamaged},
+    {"huffman_oversubscribed.lzh", kLhaDamaged},
+    {"data_crc_mismatch.lzh", kLhaDamaged},
+    {"stored_length_mismatch.lzh", kLhaDamaged},
+    {"data_truncated.lzh", kLhaDamaged},
+    {"method_unsupported.lzh", kLhaUnsupported},
+    {"directory_entry.lzh", kLhaUnsupported},
+    {"name_dotdot.lzh", kLhaUnsafeName},
+    {"name_colon.lzh", kLhaUnsafeName},
+    {"name_control_bytes.lzh", kLhaUnsafeName},
+    {"name_device.lzh", kLhaUnsafeName},
+    {"name_trailing_dot.lzh", kLhaUnsafeName},
+    {"name_too_long.lzh", kLhaUnsafeName},
+    {"name_empty.lzh", kLhaUnsafeName},
+    {"name_twice_other_case.lzh", kLhaDamaged},
+    {"member_too_large.lzh", kLhaTooLarge},
+};
+
+TEST_F(ArchiverTest, BadArchivesAreRefusedAndLeaveNothing) {
+    for (const BadArchive& bad : kBadArchives) {
+        SCOPED_TRACE(bad.file);
+        std::string archive = CopyData(std::string("bad/") + bad.file, "in.lzh");
+        std::string target = MakeFolder(std::string("out-") + bad.file);
+        CommandResult extract = Carry(ExtractCommand(archive, target));
+        EXPECT_EQ(extract.result, bad.status);
+        EXPECT_EQ(extract.failure.status, bad.status);
+        EXPECT_EQ(extract.failure.subject, archive);
+        EXPECT_EQ(ListFiles(target), std::vector<std::string>{});
+        EXPECT_EQ(Carry("t " + Quoted(archive)).result, bad.status);
+    }
+}
+
+TEST_F(ArchiverTest, StoredPathsAreReducedToTheirLastComponent) {
+    std::string archive = CopyData("bad/paths_reduced_to_last_component.lzh", "in.lzh");
+    std::string target = MakeFolder("target");
+    ASSERT_EQ(Carry(ExtractCommand(archive, target)).result, 0);
+    EXPECT_EQ(ListFiles(target), (std::vector<std::string>{"evil.txt", "name.txt", "passwd"}));
+    EXPECT_EQ(ReadBytes(target + "evil.txt"), "evil\r\n");
+    EXPECT_EQ(ListFiles(Dir()), std::vector<std::string>{"in.lzh"});
+}
+
+TEST_F(ArchiverTest, MemberCountLimit) {
+    std::string members;
+    for (uint32_t i = 0; i < kMaxMembers; ++i) members += Member("-lh0-", std::to_string(100000 + i), "", 0, 0);
+    std::string archive = Dir() + "many.lzh";
+    WriteBytes(archive, members + std::string(1, '\0'));
+    EXPECT_EQ(Carry("t " + Quoted(archive)).result, 0);
+    WriteBytes(archive, members + Member("-lh0-", "one more", "", 0, 0) + std::string(1, '\0'));
+    std::string target = MakeFolder("target");
+    EXPECT_EQ(Carry(ExtractCommand(archive, target)).result, kLhaTooLarge);
+    EXPECT_EQ(ListFiles(target), std::vector<std::string>{});
+}
+
+// A -lh5- block whose tables hold one symbol each: a match of 256 bytes at
+// distance 1, coded in no bits at all.
+std::string SpacesStream(uint64_t size) {
+    TestBitWriter w;
+    for (uint64_t made = 0; made < size; made += 65535ull * 256) {
+        w.Put(16, 65535);
+        w.Put(5, 0);
+        w.Put(5, 0);
+        w.Put(9, 0);
+        w.Put(9, 509);
+        w.Put(4, 0);
+        w.Put(4, 0);
+    }
+    return w.Finish();
+}
+
+TEST_F(ArchiverTest, ExtractedSizeLimit) {
+    const uint64_t size = 150ull << 20;
+    std::string spaces(1 << 16, ' ');
+    uint16_t crc = 0;
+    for (uint64_t done = 0; done < size; done += spaces.size())
+        crc = UpdateCrc16(crc, reinterpret_cast<const uint8_t*>(spaces.data()), spaces.size());
+    std::string one = Member("-lh5-", "spaces1", SpacesStream(size), size, crc);
+    std::string archive = Dir() + "big.lzh";
+    WriteBytes(archive, one + std::string(1, '\0'));
+    EXPECT_EQ(Carry("t " + Quoted(archive)).result, 0);
+    // Two of them pass 256 MiB together: refused before anything is written.
+    WriteBytes(archive, one + Member("-lh5-", "spaces2", SpacesStream(size), size, crc) + std::string(1, '\0'));
+    std::string target = MakeFolder("target");
+    EXPECT_EQ(Carry(ExtractCommand(archive, target)).result, kLhaTooLarge);
+    EXPECT_EQ(ListFiles(target), std::vector<std::string>{});
+}
+
+TEST_F(ArchiverTest, CommandLines) {
+    std::string source = MakeFolder("source");
+    WriteBytes(source + "f", "f");
+    const std::string archive = Dir() + "x.lzh";
+    const std::vector<std::string> badLines = {std::string(""), std::string("x ") + Quoted(archive), "a " + Quoted(archive), "a \"" + archive,
+          "a " + Quoted(archive) + " " + Quoted(source + "*.*") + " extra", "aa " + Quoted(archive),
+          "e " + Quoted(archive) + " " + Quoted(source) + " *.txt", "l " + Quoted(archive) + "x\"y",
+          "l \"" + std::string(300, 'p') + "\"", "t"};
+    for (const std::string& bad : badLines) {
+        CommandResult r = Carry(bad);
+        EXPECT_EQ(r.result, kLhaBadCommand) << bad;
+        EXPECT_EQ(r.failure.status, kLhaBadCommand) << bad;
+    }
+    EXPECT_EQ(Carry("A " + Quoted(archive) + "  " + Quoted(source + "*.*")).result, 0);
+    // Unquoted tokens and '/' as separator work as well.
+    std::string target = MakeFolder("target");
+    std::string slashes = target;
+    std::replace(slashes.begin(), slashes.end(), '\\', '/');
+    EXPECT_EQ(Carry("E " + Quoted(archive) + " " + slashes + " *.*").result, 0);
+    EXPECT_EQ(ReadBytes(target + "f"), "f");
+}
+
+TEST_F(ArchiverTest, MissingArchiveAndMissingFolder) {
+    CommandResult r = Carry(ExtractCommand(Dir() + "missing.lzh", Dir()));
+    EXPECT_EQ(r.result, kLhaIoFailed);
+    EXPECT_EQ(r.failure.action, kActionOpenForReading);
+    EXPECT_EQ(r.failure.systemError, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+
+    std::string source = MakeFolder("source");
+    WriteBytes(source + "f", "f");
+    r = Carry(PackCommand(Dir() + "no such folder\\x.lzh", source));
+    EXPECT_EQ(r.result, kLhaIoFailed);
+    EXPECT_EQ(r.failure.action, kActionCreate);
+    EXPECT_EQ(r.failure.systemError, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+}  // namespace
