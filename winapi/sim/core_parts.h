@@ -32,4 +32,10 @@ bool EqualsNoCase(const std::string& a, const std::string& b);
 // cp932 bytes to UTF-16 code units, lowercased as Wine folds registry names.
 std::u16string FoldName(const std::string& bytes);
 
+// What cp932 bytes become after a trip through UTF-16 and back, as the
+// registry stores ANSI names and strings: unassigned or broken characters
+// turn into "・", a lead byte at the very end into NUL, NEC-selected IBM
+// characters into their IBM codes.
+std::string ThroughUtf16(const std::string& bytes);
+
 }  // namespace sim::detail

@@ -291,7 +291,7 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, 
         if (part.empty()) continue;
         KeyRef child = FindChild(*key, part);
         if (!child) {
-            child = AddChild(*key, part);
+            child = AddChild(*key, ThroughUtf16(part));
             disposition = REG_CREATED_NEW_KEY;
         }
         key = child;
@@ -404,13 +404,15 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
     // reading one byte past the buffer to find out.
     if (IsString(dwType) && cbData && lpData[cbData - 1] != 0 && Readable(lpData + cbData) && lpData[cbData] == 0)
         data.push_back('\0');
+    // Strings are held as UTF-16 and given back in cp932.
+    if (IsString(dwType)) data = ThroughUtf16(data);
     std::u16string fold = FoldName(name);
     auto it = key->values.find(fold);
     if (it != key->values.end()) {
         it->second.type = dwType;
         it->second.data = std::move(data);
     } else {
-        key->values.insert(std::make_pair(fold, Value{name, dwType, std::move(data)}));
+        key->values.insert(std::make_pair(fold, Value{ThroughUtf16(name), dwType, std::move(data)}));
     }
     return ERROR_SUCCESS;
 }
