@@ -126,6 +126,32 @@ bool AllAscii(const std::string& bytes) {
 
 }  // namespace
 
+std::vector<std::string> SplitCp932(const std::string& text, const char* separators) {
+    std::vector<std::string> parts(1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < text.size()) {
+            parts.back().append(text, i, 2);
+            ++i;
+        } else if (std::strchr(separators, text[i]) && text[i] != '\0') {
+            parts.emplace_back();
+        } else {
+            parts.back().push_back(text[i]);
+        }
+    }
+    return parts;
+}
+
+size_t LastSeparator(const std::string& text, const char* separators) {
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < text.size()) ++i;
+        else if (std::strchr(separators, text[i]) && text[i] != '\0') last = i;
+    }
+    return last;
+}
+
 std::u16string FoldName(const std::string& bytes) {
     std::u16string out;
     out.reserve(bytes.size());

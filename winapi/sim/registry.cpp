@@ -129,7 +129,7 @@ std::string HandlePath(HKEY hKey) {
 std::string JoinPath(const std::string& base, LPCSTR sub) {
     if (!sub || !*sub) return base;
     std::string s(sub);
-    while (!s.empty() && s.back() == '\\') s.pop_back();
+    while (!s.empty() && LastSeparator(s, "\\") == s.size() - 1) s.pop_back();
     return base.empty() ? s : base + "\\" + s;
 }
 
@@ -141,14 +141,8 @@ HKEY NewKeyHandle(const KeyRef& key, REGSAM access) {
 }
 
 std::vector<std::string> SplitPath(const std::string& path) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('\\', start);
-        if (end == std::string::npos) end = path.size();
-        parts.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
+    if (path.empty()) return {};
+    std::vector<std::string> parts = SplitCp932(path, "\\");
     while (!parts.empty() && parts.back().empty()) parts.pop_back();  // a trailing backslash is harmless
     return parts;
 }

@@ -78,6 +78,18 @@ TEST_F(RegistryContract, OpenIgnoresCaseAndEnumerationKeepsIt) {
     EXPECT_EQ(SubkeyNames(Root()), std::vector<std::string>{"MixedCase"});
 }
 
+TEST_F(RegistryContract, DoubleByteNamesWithBackslashTrailBytes) {
+    const std::string name = "\x83\x5c\x83\x74\x83\x67";  // ソフト: 0x5C is a trail byte
+    EXPECT_EQ(Create(name + "\\\x95\x5c"), static_cast<DWORD>(REG_CREATED_NEW_KEY));  // 表 below it
+    EXPECT_EQ(SubkeyNames(Root()), std::vector<std::string>{name});
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(Root(), name.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(SubkeyNames(key), std::vector<std::string>{"\x95\x5c"});
+    RegCloseKey(key);
+    EXPECT_EQ(RegDeleteKeyA(Root(), (name + "\\\x95\x5c").c_str()), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKeyA(Root(), name.c_str()), ERROR_SUCCESS);
+}
+
 TEST_F(RegistryContract, PathForms) {
     Create("a\\b");
     HKEY key;
