@@ -80,7 +80,7 @@ const std::map<std::string, long>& BuiltinSymbols() {
         {"SS_PATHELLIPSIS", 0x8000L}, {"SS_WORDELLIPSIS", 0xC000L},
         // ids and languages
         {"IDOK", 1}, {"IDCANCEL", 2}, {"IDABORT", 3}, {"IDRETRY", 4}, {"IDIGNORE", 5}, {"IDYES", 6},
-        {"IDNO", 7}, {"IDCLOSE", 8}, {"IDHELP", 9}, {"IDC_STATIC", -1},
+        {"IDNO", 7}, {"IDCLOSE", 8}, {"IDHELP", 9},
         {"LANG_NEUTRAL", 0x00}, {"LANG_ENGLISH", 0x09}, {"LANG_JAPANESE", 0x11}, {"SUBLANG_NEUTRAL", 0x00},
         {"SUBLANG_DEFAULT", 0x01}, {"SUBLANG_SYS_DEFAULT", 0x02}, {"SUBLANG_ENGLISH_US", 0x01},
     };
