@@ -356,3 +356,27 @@ LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) {
         return 0;
     }
 }
+
+namespace sim {
+
+HWND CreateOwnerWindow() {
+    ui::Window* w = ui::NewWindow(ui::Kind::Other);
+    w->className = "BrvTestOwner";
+    w->style = WS_POPUP | WS_VISIBLE;
+    return w->handle;
+}
+
+}  // namespace sim
+
+namespace sim::detail {
+
+// Here, beside the handle table, so that any use of the windowing half links
+// it in (the core's weak stand-in must not win).
+void ResetUi() {
+    ui::ResetDialogs();
+    ui::ResetBoxes();
+    ui::ResetWindows();
+    ui::ResetScriptPath();
+}
+
+}  // namespace sim::detail
