@@ -105,7 +105,7 @@ BOOL FileDialog(bool save, LPOPENFILENAMEA ofn) {
     size_t lastDot = path.rfind('.');
     ofn->nFileOffset = (WORD)nameStart;
     ofn->nFileExtension = (WORD)(dot == std::string::npos ? path.size() : lastDot + 1);
-    if (ofn->lpstrFileTitle && ofn->nMaxFileTitle > 0) CopyText(path.substr(nameStart), ofn->lpstrFileTitle, (int)ofn->nMaxFileTitle);
+    if (ofn->lpstrFileTitle && ofn->nMaxFileTitle > 0) CopyText(path.substr(nameStart), ofn->lpstrFileTitle, (int)ofn->nMaxFileTitle, true);
     return TRUE;
 }
 

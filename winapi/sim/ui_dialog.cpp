@@ -3,6 +3,8 @@
 // scripted user play it until EndDialog. Modal like the real one: the owner
 // is disabled while the dialog runs, and a dialog opened from a dialog
 // procedure runs inside the outer one with the next queued script.
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <deque>
 #include <stdexcept>
@@ -222,15 +224,76 @@ bool DialogEnded(HWND dialog) {
 
 const std::vector<DialogCall>& Dialogs() { return ui::State().calls; }
 
-namespace detail {
-
-void ResetUi() {
-    ui::ResetDialogs();
-    ui::ResetBoxes();
-    ui::ResetWindows();
-    ui::ResetScriptPath();
+bool LoadDialogTemplate(int id, DialogTemplate* out, std::string* error) {
+    const ResourceScript* script = ui::CurrentScript(error);
+    if (!script) return false;
+    for (const DialogTemplate& d : script->dialogs) {
+        if (d.id == id) {
+            *out = d;
+            return true;
+        }
+    }
+    *error = "no dialog template " + std::to_string(id) + " in " + ui::CurrentScriptPath();
+    return false;
 }
 
-}  // namespace detail
+namespace ui {
+
+namespace {
+
+#ifndef BRV_RESOURCE_SCRIPT
+#define BRV_RESOURCE_SCRIPT ""
+#endif
+
+struct ScriptCache {
+    std::string path = BRV_RESOURCE_SCRIPT;
+    std::string parsedPath;
+    std::string parsedStamp;
+    bool ok = false;
+    std::string error;
+    ResourceScript script;
+};
+
+ScriptCache& Cache() {
+    static ScriptCache cache;
+    return cache;
+}
+
+// Modification time and size of the script, so an edited script is read
+// again without parsing an unchanged one for every test.
+std::string Stamp(const std::string& path) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return "missing";
+    return std::to_string((long long)st.st_mtime) + "/" + std::to_string((long long)st.st_mtim.tv_nsec) + "/" +
+           std::to_string((long long)st.st_size);
+}
+
+}  // namespace
+
+const ResourceScript* CurrentScript(std::string* error) {
+    ScriptCache& c = Cache();
+    std::string stamp = Stamp(c.path);
+    if (c.parsedPath != c.path || c.parsedStamp != stamp) {
+        c.parsedPath = c.path;
+        c.parsedStamp = stamp;
+        c.error.clear();
+        c.ok = ParseResourceScript(c.path, &c.script, &c.error);
+    }
+    if (!c.ok) {
+        *error = c.error;
+        return nullptr;
+    }
+    return &c.script;
+}
+
+const std::string& CurrentScriptPath() { return Cache().path; }
+
+void SetScriptPath(const std::string& path) { Cache().path = path; }
+
+void ResetScriptPath() { Cache().path = BRV_RESOURCE_SCRIPT; }
+
+}  // namespace ui
+
+void SetResourceScript(const std::string& hostPath) { ui::SetScriptPath(hostPath); }
 
 }  // namespace sim

@@ -74,9 +74,11 @@ int CompareListText(const std::string& a, const std::string& b);
 // NORM_IGNORECASE) gives it in the Japanese locale).
 std::string ListSortKey(const std::string& text);
 
-// Text helpers with the system's semantics: a copy cut to the buffer (a NUL
-// always written when there is room for one), returning the bytes copied.
-int CopyText(const std::string& text, LPSTR buffer, int size);
+// Copies a window text into a caller's buffer of `size` bytes as WM_GETTEXT
+// does: cut to size - 1 bytes and NUL-terminated, returning the bytes copied.
+// Edit controls cut bytewise, even inside a cp932 character; other windows
+// copy whole characters only (as Wine does).
+int CopyText(const std::string& text, LPSTR buffer, int size, bool wholeCharacters);
 
 // Resource script in use (SetResourceScript, else the product's).
 const ResourceScript* CurrentScript(std::string* error);

@@ -145,10 +145,11 @@ LRESULT ListBoxProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case LB_SETCURSEL: {
         if (IsMultiSelect(w)) return LB_ERR;
-        if (!ValidIndex(w, wParam)) {
+        if ((INT_PTR)wParam == -1) {
             w->selected = -1;
             return LB_ERR;
         }
+        if (!ValidIndex(w, wParam)) return LB_ERR;
         w->selected = (int)wParam;
         w->caret = (int)wParam;
         return (LRESULT)wParam;

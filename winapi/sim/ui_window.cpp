@@ -62,11 +62,19 @@ void Destroy(Window* dialog) {
 
 void ResetWindows() { Table().clear(); }
 
-int CopyText(const std::string& text, LPSTR buffer, int size) {
+int CopyText(const std::string& text, LPSTR buffer, int size, bool wholeCharacters) {
     if (!buffer || size <= 0) return 0;
-    // Cut bytewise, as Wine does for ANSI callers: a cp932 character may lose
-    // its trailing byte.
     int n = (int)text.size() < size - 1 ? (int)text.size() : size - 1;
+    if (wholeCharacters && n < (int)text.size()) {
+        int end = 0;
+        while (end < n) {
+            unsigned char b = (unsigned char)text[(size_t)end];
+            int length = ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) ? 2 : 1;
+            if (end + length > n) break;
+            end += length;
+        }
+        n = end;
+    }
     std::memcpy(buffer, text.data(), (size_t)n);
     buffer[n] = '\0';
     return n;
@@ -103,7 +111,7 @@ bool TextMessage(Window* w, UINT message, WPARAM wParam, LPARAM lParam, LRESULT*
         *result = TRUE;
         return true;
     case WM_GETTEXT:
-        *result = CopyText(w->text, reinterpret_cast<LPSTR>(lParam), (int)wParam);
+        *result = CopyText(w->text, reinterpret_cast<LPSTR>(lParam), (int)wParam, w->kind != Kind::Edit);
         return true;
     case WM_GETTEXTLENGTH:
         *result = (LRESULT)w->text.size();
@@ -243,9 +251,8 @@ Window* Valid(HWND hwnd) {
 Window* Item(HWND dialog, int id) {
     Window* d = Valid(dialog);
     if (!d) return nullptr;
-    Window* c = Child(d, id);
-    if (!c) sim::detail::SetError(ERROR_CONTROL_ID_NOT_FOUND);
-    return c;
+    // A missing control leaves the last error alone (Wine).
+    return Child(d, id);
 }
 
 }  // namespace
@@ -349,3 +356,27 @@ LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) {
         return 0;
     }
 }
+
+namespace sim {
+
+HWND CreateOwnerWindow() {
+    ui::Window* w = ui::NewWindow(ui::Kind::Other);
+    w->className = "BrvTestOwner";
+    w->style = WS_POPUP | WS_VISIBLE;
+    return w->handle;
+}
+
+}  // namespace sim
+
+namespace sim::detail {
+
+// Here, beside the handle table, so that any use of the windowing half links
+// it in (the core's weak stand-in must not win).
+void ResetUi() {
+    ui::ResetDialogs();
+    ui::ResetBoxes();
+    ui::ResetWindows();
+    ui::ResetScriptPath();
+}
+
+}  // namespace sim::detail
