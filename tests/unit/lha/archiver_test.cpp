@@ -24,9 +24,9 @@ protected:
     }
 };
 
-// 設定.txt in cp932. (Names whose second byte is 0x5C are covered where
-// headers are read: the simulated file system splits paths at that byte.)
+// cp932 names: 設定.txt, and ソフト.txt whose second bytes are 0x5C ('\\').
 const char kCp932Name[] = "\x90\xdd\x92\xe8.txt";
+const char kCp932BackslashName[] = "\x83\x5c\x83\x74\x83\x67.txt";
 
 TEST_F(ArchiverTest, RoundTripOfAFolder) {
     std::string source = MakeFolder("source");
@@ -38,6 +38,7 @@ TEST_F(ArchiverTest, RoundTripOfAFolder) {
         {"window", SnapshotLikeBytes(8192)},
         {"random", RandomBytes(1 << 20, 5)},
         {kCp932Name, "cp932 name\r\n"},
+        {kCp932BackslashName, "second byte 0x5C\r\n"},
         {"UPPER.TXT", "upper\r\n"},
     };
     for (const auto& f : files) WriteBytes(source + f.first, f.second);

@@ -1,0 +1,141 @@
+// What the user sees when a command fails, and failures of system calls in
+// the middle of a command: simulation only (scripted message boxes, fault
+// injection, other processes holding files).
+#include "archive_files.h"
+#include "codec_streams.h"
+#include "testenv.h"
+
+namespace {
+
+class ArchiverSimTest : public BrvTest {
+protected:
+    // No window: the simulation records boxes only for real owners or none.
+    HWND Owner() const { return nullptr; }
+    std::string MakeFolder(const std::string& name) {
+        std::string folder = Dir() + name + "\\";
+        EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+        return folder;
+    }
+    // An archive of two members, "first" and "second".
+    std::string TwoMemberArchive() {
+        std::string source = MakeFolder("source");
+        WriteBytes(source + "first", SnapshotLikeBytes(50000));
+        WriteBytes(source + "second", SnapshotLikeBytes(70000));
+        std::string archive = Dir() + "two.lzh";
+        EXPECT_EQ(Carry(PackCommand(archive, source)).result, 0);
+        return archive;
+    }
+};
+
+TEST_F(ArchiverSimTest, BadArchiveShowsOneInformationBox) {
+    struct {
+        const char* file;
+        const char* text;  // %s: the archive's path
+    } cases[] = {
+        {"bad/not_an_archive.lzh", "ファイル\"%s\"はLHA形式の書庫ではありません。"},
+        {"bad/data_crc_mismatch.lzh", "ファイル\"%s\"が破損しています。"},
+        {"bad/method_unsupported.lzh", "ファイル\"%s\"には展開できない形式のデータ(-pm2-)が含まれています。"},
+        {"bad/name_control_bytes.lzh", "ファイル\"%s\"には安全に展開できない名前のファイルが含まれています。"},
+        {"bad/member_too_large.lzh", "ファイル\"%s\"は大きすぎるため処理できません。"},
+    };
+    int boxes = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::string archive = Dir() + "in.lzh";
+        WriteBytes(archive, ReadBytes(LhaDataFile(c.file)));
+        std::string target = MakeFolder(std::string("out") + std::to_string(boxes));
+        int result = RunArchiverCommand(Owner(), ExtractCommand(archive, target).c_str(), nullptr, 0);
+        EXPECT_NE(result, 0);
+        ASSERT_EQ(sim::MessageBoxes().size(), static_cast<size_t>(++boxes));
+        const sim::MessageBoxCall& box = sim::MessageBoxes().back();
+        CHAR expected[kMessageBufferSize];
+        wsprintfA(expected, c.text, archive.c_str());
+        EXPECT_EQ(box.text, expected);
+        EXPECT_EQ(box.owner, Owner());
+        EXPECT_TRUE(box.captionNull);
+        EXPECT_EQ(box.style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+        EXPECT_EQ(ListFiles(target), std::vector<std::string>{});
+    }
+}
+
+TEST_F(ArchiverSimTest, WriteFailureMidExtractionRemovesWhatWasWritten) {
+    std::string archive = TwoMemberArchive();
+    std::string target = MakeFolder("target");
+    sim::FailCall("WriteFile", 1, ERROR_DISK_FULL, "second");
+    int result = RunArchiverCommand(Owner(), ExtractCommand(archive, target).c_str(), nullptr, 0);
+    EXPECT_EQ(result, kLhaIoFailed);
+    EXPECT_EQ(ListFiles(target), std::vector<std::string>{});
+    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
+    const sim::MessageBoxCall& box = sim::MessageBoxes()[0];
+    EXPECT_EQ(box.style, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));  // through ReportSystemError
+    EXPECT_NE(box.text.find("ファイル\"" + target + "second\"に書き込めません。"), std::string::npos) << box.text;
+}
+
+TEST_F(ArchiverSimTest, TargetHeldOpenByAnotherProgram) {
+    std::string archive = TwoMemberArchive();
+    std::string target = MakeFolder("target");
+    HANDLE held = sim::HoldFileOpen(target + "second", 0);
+    CommandResult r = Carry(ExtractCommand(archive, target));
+    EXPECT_EQ(r.result, kLhaIoFailed);
+    EXPECT_EQ(r.failure.action, kActionCreate);
+    EXPECT_EQ(r.failure.systemError, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    CloseHandle(held);
+    // "first" was written and removed again; "second" is the other program's.
+    EXPECT_EQ(ListFiles(target), std::vector<std::string>{"second"});
+}
+
+TEST_F(ArchiverSimTest, ReadFailureOfTheArchive) {
+    std::string archive = TwoMemberArchive();
+    std::string target = MakeFolder("target");
+    sim::FailCall("ReadFile", 2, ERROR_READ_FAULT, "two.lzh");
+    CommandResult r = Carry(ExtractCommand(archive, target));
+    EXPECT_EQ(r.result, kLhaIoFailed);
+    EXPECT_EQ(r.failure.action, kActionRead);
+    EXPECT_EQ(r.failure.systemError, static_cast<DWORD>(ERROR_READ_FAULT));
+    EXPECT_EQ(ListFiles(target), std::vector<std::string>{});
+}
+
+TEST_F(ArchiverSimTest, PackFailuresLeaveTheOldArchiveAndNoTemporaryFile) {
+    std::string source = MakeFolder("source");
+    WriteBytes(source + "a", SnapshotLikeBytes(100000));
+    WriteBytes(source + "b", RandomBytes(100000, 9));
+    std::string archive = Dir() + "out.lzh";
+    struct {
+        const char* function;
+        int nth;
+        DWORD error;
+        const char* subject;
+        ArchiverAction action;
+    } faults[] = {
+        {"WriteFile", 3, ERROR_DISK_FULL, "out.lzh~", kActionWrite},
+        {"ReadFile", 2, ERROR_READ_FAULT, "b", kActionRead},
+        {"SetFilePointer", 1, ERROR_INVALID_PARAMETER, "out.lzh~", kActionWrite},
+        {"CreateFileA", 1, ERROR_ACCESS_DENIED, "out.lzh~", kActionCreate},
+        {"CreateFileA", 1, ERROR_SHARING_VIOLATION, "a", kActionOpenForReading},
+        {"MoveFileExA", 1, ERROR_ACCESS_DENIED, "", kActionReplace},
+        {"HeapAlloc", 1, ERROR_NOT_ENOUGH_MEMORY, "", kActionAllocate},
+        {"FindFirstFileA", 1, ERROR_ACCESS_DENIED, "", kActionListFolder},
+    };
+    for (const auto& f : faults) {
+        SCOPED_TRACE(std::string(f.function) + " " + f.subject);
+        WriteBytes(archive, "old archive");
+        sim::FailCall(f.function, f.nth, f.error, f.subject);
+        CommandResult r = Carry(PackCommand(archive, source));
+        EXPECT_EQ(r.result, kLhaIoFailed);
+        EXPECT_EQ(r.failure.action, f.action);
+        EXPECT_EQ(ReadBytes(archive), "old archive");
+        EXPECT_EQ(ListFiles(Dir()), std::vector<std::string>{"out.lzh"});
+    }
+}
+
+TEST_F(ArchiverSimTest, ListingIsCutToTheOutputBuffer) {
+    std::string archive = TwoMemberArchive();
+    CHAR output[40];
+    std::memset(output, 0x7f, sizeof output);
+    ArchiverFailure failure;
+    ASSERT_EQ(CarryOutArchiverCommand(("l " + Quoted(archive)).c_str(), output, sizeof output, &failure), 0);
+    EXPECT_EQ(std::strlen(output), sizeof output - 1);
+    EXPECT_EQ(std::string(output, 5), "-lh5-");
+}
+
+}  // namespace
