@@ -144,8 +144,11 @@ LhaStatus ReadLevel01(LhaReader* r, LhaMemberHeader* h, uint32_t* used, Extended
     for (uint32_t i = 2; i < total; ++i) sum += b[i];
     if ((sum & 0xFF) != b[1]) return kLhaDamaged;
     h->crc = static_cast<uint16_t>(Le16(b + 22 + nameLength));
+    // Amiga archivers keep a file comment after a NUL in the name.
+    uint32_t visible = 0;
+    while (visible < nameLength && b[22 + visible] != 0) ++visible;
     f->fileName = b + 22;
-    f->fileNameLength = nameLength;
+    f->fileNameLength = visible;
     *used = total;
     if (h->level == 0) return kLhaOk;
 
