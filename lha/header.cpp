@@ -275,6 +275,13 @@ LhaStatus ReadMemberHeader(LhaReader* r, LhaMemberHeader* h, bool* end) {
         return kLhaOk;
     }
     if (b[0] == 0) {
+        // An end marker first is an empty archive only when nothing follows;
+        // otherwise the file is something else that starts with a zero byte.
+        if (first) {
+            status = ReadBytes(r, b + 1, 1, &got);
+            if (status != kLhaOk) return status;
+            if (got != 0) return kLhaNotArchive;
+        }
         *end = true;
         return kLhaOk;
     }

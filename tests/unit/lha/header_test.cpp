@@ -235,6 +235,11 @@ TEST(HeaderTest, NotAnArchive) {
     EXPECT_EQ(ParseFirst("").status, kLhaNotArchive);
     EXPECT_EQ(ParseFirst("This is a plain text file, long enough to hold a header.").status, kLhaNotArchive);
     EXPECT_EQ(ParseFirst(std::string("MZ\x90\x00", 4) + std::string(100, '\0')).status, kLhaNotArchive);
+    // A zero byte alone is an empty archive; followed by more it is not one (an Amiga program, say).
+    ParsedMember empty = ParseFirst(std::string(1, '\0'));
+    EXPECT_EQ(empty.status, kLhaOk);
+    EXPECT_TRUE(empty.end);
+    EXPECT_EQ(ParseFirst(std::string("\0\0\x03\xF3", 4)).status, kLhaNotArchive);
 }
 
 LhaMemberHeader Named(const std::string& name) {

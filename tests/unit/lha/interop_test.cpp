@@ -90,6 +90,7 @@ const std::map<std::string, LhaStatus>& ExpectedRefusals() {
         {"COPYING.md", kLhaNotArchive},
         {"lha_x68k_213/sfx.x", kLhaNotArchive},        // self-extracting programs
         {"lharc_atari_313a/sfx.tos", kLhaNotArchive},
+        {"lha_amiga_122/sfx.run", kLhaNotArchive},
         {"lh2_222/eas.lzh", kLhaDamaged},              // hello.txt twice once paths are dropped
         {"lhark04d/lh7.lzh", kLhaDamaged},             // lhasa fails on these as well
         {"lhark04d/lh7_long.lzh", kLhaDamaged},
