@@ -24,7 +24,7 @@ constexpr int kHashBits = 15;
 constexpr uint32_t kHashSize = 1u << kHashBits;
 constexpr int kMaxChain = 192;
 constexpr uint32_t kNoPosition = 0xFFFFFFFFu;
-constexpr uint32_t kBlockSymbols = 16384;
+constexpr uint32_t kBlockSymbols = 6144;  // small blocks follow mixed data better
 
 struct BitWriter {
     LhaSink* sink;
@@ -366,8 +366,9 @@ uint32_t FindMatch(const EncoderState& s, uint32_t pos, uint32_t available, uint
         }
         candidate = s.previous[candidate];
     }
-    // A three-byte match far back costs more than three literals.
-    if (best == kMinMatch && *distance > 4096) return 0;
+    // A three-byte match more than 512 bytes back costs about as much as
+    // three literals and spoils the distance code for the others.
+    if (best == kMinMatch && *distance > 512) return 0;
     return best >= kMinMatch ? best : 0;
 }
 
