@@ -73,6 +73,22 @@ def lh5_oversubscribed():
     return w.bytes() + bytes(8)
 
 
+def level1_extended_past_data():
+    """A level-1 header whose extended headers claim more than the data holds."""
+    name = b'name.txt'
+    body = b'-lh0-' + struct.pack('<III', 4, 4, 0) + bytes([0x20, 1, len(name)]) + name + struct.pack('<H', 0)
+    body += b'M' + struct.pack('<H', 13)
+    return bytes([len(body), sum(body) & 0xFF]) + body + b'\x01long name' + struct.pack('<H', 0) + b'data'
+
+
+def level3_over_64k():
+    name = b'three.bin'
+    ext = b'\x01' + name + struct.pack('<I', 0)
+    h = struct.pack('<H', 4) + b'-lh0-' + struct.pack('<III', 3, 3, 0) + bytes([0x20, 3]) + struct.pack('<H', crc16(b'abc'))
+    h += b'U' + struct.pack('<II', 70000, len(name) + 5) + ext
+    return h + bytes(70000 - len(h)) + b'abc'
+
+
 END = b'\0'
 GOOD = b'first member, extracted and then removed again\r\n'
 files = {
@@ -83,6 +99,8 @@ files = {
     'level2_header_crc.lzh': (lambda h: h[:30] + b'X' + h[31:])(level2(b'-lh0-', b'name.txt', b'abc')) + END,
     'extended_size_below_minimum.lzh': (lambda h: h[:24] + b'\x02\x00' + h[26:])(level2(b'-lh0-', b'name.txt', b'abc')) + END,
     'extended_header_past_header.lzh': (lambda h: h[:24] + b'\xF0\x00' + h[26:])(level2(b'-lh0-', b'name.txt', b'abc')) + END,
+    'level1_extended_past_data.lzh': level1_extended_past_data() + END,
+    'level3_header_over_64k.lzh': level3_over_64k() + END,
     'huffman_bit_length_17.lzh': level0(b'-lh5-', b'data.bin', lh5_bit_length_17(), original=100, crc=0) + END,
     'huffman_zero_run_overflow.lzh': level0(b'-lh5-', b'data.bin', lh5_zero_run_overflow(), original=100, crc=0) + END,
     'huffman_oversubscribed.lzh': level0(b'-lh5-', b'data.bin', lh5_oversubscribed(), original=100, crc=0) + END,

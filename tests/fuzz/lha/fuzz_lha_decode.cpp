@@ -1,5 +1,6 @@
 // The decoders alone. First byte: which method; next three: the original
-// size (up to 16 MiB); the rest is the compressed stream.
+// size (20 bits, up to 1 MiB, so runs stay fast); the rest is the
+// compressed stream.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -37,7 +38,7 @@ const LhaDecoderType* const kTypes[] = {&kLh0Decoder, &kLh1Decoder, &kLh4Decoder
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
     const LhaDecoderType& type = *kTypes[data[0] % 9];
-    uint64_t originalSize = data[1] | (data[2] << 8) | (static_cast<uint64_t>(data[3]) << 16);
+    uint64_t originalSize = data[1] | (data[2] << 8) | (static_cast<uint64_t>(data[3] & 0x0F) << 16);
     static std::vector<uint8_t> state(MaxDecoderStateSize());
     Input input = {data + 4, size - 4};
     LhaSource source = {Read, &input};

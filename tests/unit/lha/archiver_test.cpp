@@ -120,6 +120,8 @@ const BadArchive kBadArchives[] = {
     {"level2_header_crc.lzh", kLhaDamaged},
     {"extended_size_below_minimum.lzh", kLhaDamaged},
     {"extended_header_past_header.lzh", kLhaDamaged},
+    {"level1_extended_past_data.lzh", kLhaDamaged},
+    {"level3_header_over_64k.lzh", kLhaDamaged},
     {"huffman_bit_length_17.lzh", kLhaDamaged},
     {"huffman_zero_run_overflow.lzh", kLhaDamaged},
     {"huffman_oversubscribed.lzh", kLhaDamaged},
