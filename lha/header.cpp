@@ -187,6 +187,7 @@ LhaStatus ReadLevel2(LhaReader* r, LhaMemberHeader* h, uint32_t* used, ExtendedF
     if (status != kLhaOk) return status;
     // LHa for OS-9/68k counts its header two bytes short.
     if (b[23] == 'K') {
+        if (total + 2 > kMaxHeaderBytes) return kLhaDamaged;
         status = ReadExactly(r, b + total, 2, kLhaDamaged);
         if (status != kLhaOk) return status;
         total += 2;

@@ -154,6 +154,27 @@ TEST(HeaderTest, Level2SizeNeverStartsWithZeroByte) {
     EXPECT_EQ(m.header.nameLength, 217u);
 }
 
+TEST(HeaderTest, Level2FromOs9CountsTwoBytesShort) {
+    uint8_t buffer[kLevel2HeaderMax];
+    uint32_t length = BuildLevel2Header(buffer, "-lh0-", "osk.txt", 7, 0, 0, 0, 0);
+    std::string bytes(reinterpret_cast<char*>(buffer), length);
+    bytes[23] = 'K';
+    bytes[0] = static_cast<char>(length - 2);  // as LHa for OS-9/68k writes it
+    bytes[27] = bytes[28] = 0;
+    bytes.erase(26, 5);  // no CRC header (that LHa writes none)
+    bytes[24] = static_cast<char>(3 + 7);
+    bytes[0] = static_cast<char>(bytes.size() - 2);
+    ParsedMember m = ParseFirst(bytes);
+    ASSERT_EQ(m.status, kLhaOk);
+    EXPECT_STREQ(m.header.name, "osk.txt");
+    // The largest size field plus those two bytes would pass 64 KiB.
+    std::string huge = bytes;
+    huge[0] = '\xFF';
+    huge[1] = '\xFF';
+    huge += std::string(70000, 'x');
+    EXPECT_EQ(ParseFirst(huge).status, kLhaDamaged);
+}
+
 TEST(HeaderTest, Level3) {
     ParsedMember m = ParseFirst(Level3("three.bin", 4) + "data");
     ASSERT_EQ(m.status, kLhaOk);
