@@ -40,6 +40,19 @@ TEST_F(ProfileFileTest, PackOverwritesAnExistingFile) {
     EXPECT_NE(list.output.find("  profile\r\n"), std::string::npos);
 }
 
+TEST_F(ProfileFileTest, PathsWithSpacesAreQuoted) {
+    std::string work = Dir() + "work dir\\";
+    ASSERT_TRUE(CreateDirectoryA(work.c_str(), nullptr));
+    WriteBytes(work + "gateway 1", "spaced name");
+    std::string folder = Dir() + "my profiles\\";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    std::string profile = folder + "saved file.ies";
+    ASSERT_NE(PackProfileFile(nullptr, profile.c_str(), work.c_str()), 0);
+    DeleteFileA((work + "gateway 1").c_str());
+    ASSERT_NE(UnpackProfileFile(nullptr, profile.c_str(), work.c_str()), 0);
+    EXPECT_EQ(ReadBytes(work + "gateway 1"), "spaced name");
+}
+
 #if BRV_SIM
 
 HWND Owner() { return nullptr; }
