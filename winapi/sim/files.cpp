@@ -197,6 +197,9 @@ HANDLE FailHandle(DWORD code) {
     return INVALID_HANDLE_VALUE;
 }
 
+// Successful calls leave the last error as it was, as Windows does; only
+// CreateFileA says whether it met an existing file.
+
 // Whether a new open (read/write/delete wanted, share granted) is compatible
 // with every open handle of the same file.
 bool SharingAllows(const FileId& id, bool read, bool write, bool del, DWORD share) {
@@ -352,7 +355,6 @@ BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
     if (stat(host.c_str(), &st) == 0) return Fail(ERROR_ALREADY_EXISTS);
     if (!IsDir(ParentOf(host))) return Fail(ERROR_PATH_NOT_FOUND);
     if (mkdir(host.c_str(), 0755) != 0) return Fail(ERROR_ACCESS_DENIED);
-    SetError(ERROR_SUCCESS);
     return TRUE;
 }
 
@@ -500,7 +502,6 @@ DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveH
     }
     lseek(f->fd, target, SEEK_SET);
     if (lpDistanceToMoveHigh) *lpDistanceToMoveHigh = static_cast<LONG>(target >> 32);
-    SetError(ERROR_SUCCESS);
     return static_cast<DWORD>(target);
 }
 
@@ -530,7 +531,6 @@ DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
     fstat(f->fd, &st);
     uint64_t size = static_cast<uint64_t>(st.st_size);
     if (lpFileSizeHigh) *lpFileSizeHigh = static_cast<DWORD>(size >> 32);
-    SetError(ERROR_SUCCESS);
     return static_cast<DWORD>(size);
 }
 
@@ -658,7 +658,6 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
     object->next = 1;
     HANDLE h = NewHandleValue();
     Fs().finds[reinterpret_cast<uintptr_t>(h)] = std::move(object);
-    SetError(ERROR_SUCCESS);
     return h;
 }
 

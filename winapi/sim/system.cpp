@@ -475,10 +475,8 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
         return 0;
     }
     if (nSize < name.size() + 1) {
-        // Cut and terminated, returning the buffer size (Windows XP leaves
-        // the NUL out; later versions and Wine put it in).
-        std::memcpy(lpFilename, name.data(), nSize - 1);
-        lpFilename[nSize - 1] = '\0';
+        // Cut without a NUL, returning the buffer size (Windows XP and Wine).
+        std::memcpy(lpFilename, name.data(), nSize);
         SetError(ERROR_INSUFFICIENT_BUFFER);
         return nSize;
     }
