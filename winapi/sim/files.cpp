@@ -11,10 +11,12 @@
 // device and inode, so a renamed open file stays the same file.
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,8 +67,17 @@ struct FileSystem {
     std::map<FileId, std::string> pendingDeletes;
 };
 
+void StartFiles();
+
+// Usable before the first sim::Reset() too: the private root is made on
+// first use, never left empty (which would put "C:\" at the host's "/C").
 FileSystem& Fs() {
     static FileSystem fs;
+    static bool started = false;
+    if (!started) {
+        started = true;
+        StartFiles();
+    }
     return fs;
 }
 
@@ -281,10 +292,39 @@ WIN32_FIND_DATAA FindData(const std::string& name, const struct stat& st) {
 
 }  // namespace
 
+void ResetFiles();
+
+namespace {
+
+// Roots left behind by simulated machines whose process died without
+// running its exit handlers (a crash, a killed test, a fuzzer's _exit): the
+// folder name carries the owner's process id.
+void SweepDeadRoots() {
+    DIR* d = opendir("/tmp");
+    if (!d) return;
+    std::vector<std::string> dead;
+    while (dirent* e = readdir(d)) {
+        int pid = 0;
+        char rest[32];
+        if (std::sscanf(e->d_name, "brvsim.%d.%31s", &pid, rest) != 2 || pid <= 0) continue;
+        if (kill(pid, 0) == -1 && errno == ESRCH) dead.push_back(std::string("/tmp/") + e->d_name);
+    }
+    closedir(d);
+    for (const std::string& path : dead) RemoveTree(path);
+}
+
+void StartFiles() {
+    SweepDeadRoots();
+    ResetFiles();
+}
+
+}  // namespace
+
 void ResetFiles() {
     FileSystem& fs = Fs();
     RemoveBase();
-    char pattern[] = "/tmp/brvsim.XXXXXX";
+    char pattern[64];
+    std::snprintf(pattern, sizeof pattern, "/tmp/brvsim.%d.XXXXXX", static_cast<int>(getpid()));
     if (mkdtemp(pattern)) fs.base = pattern;
     mkdir((fs.base + "/C").c_str(), 0755);
     if (!fs.exitHookSet) {

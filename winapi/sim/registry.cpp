@@ -73,8 +73,15 @@ struct Registry {
     uintptr_t nextHandle = 0x2000;
 };
 
+// Usable before the first sim::Reset() too.
 Registry& Reg() {
     static Registry registry;
+    if (!registry.roots[0]) {
+        for (int i = 0; i < 4; ++i) {
+            registry.roots[i] = std::make_shared<Key>();
+            registry.roots[i]->name = kRootNames[i];
+        }
+    }
     return registry;
 }
 
@@ -340,14 +347,23 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchVal
     if (dwIndex >= key->values.size()) return ERROR_NO_MORE_ITEMS;
     const Value& v = key->values.find_by_order(dwIndex)->second;
     DWORD size = static_cast<DWORD>(v.data.size());
-    if (!NameFits(v.name, lpcchValueName)) return ERROR_MORE_DATA;
+    if (lpType) *lpType = v.type;
+    // Wine's order: a short data buffer is told first and nothing is copied;
+    // a short name buffer still gets the data and as much of the name as fits.
     if (lpData && *lpcbData < size) {
         *lpcbData = size;
-        if (lpType) *lpType = v.type;
+        return ERROR_MORE_DATA;
+    }
+    if (!NameFits(v.name, lpcchValueName)) {
+        if (lpData) std::memcpy(lpData, v.data.data(), size);
+        if (lpcbData) *lpcbData = size;
+        if (*lpcchValueName) {
+            std::memcpy(lpValueName, v.name.data(), *lpcchValueName - 1);
+            lpValueName[*lpcchValueName - 1] = '\0';
+        }
         return ERROR_MORE_DATA;
     }
     StoreName(v.name, lpValueName, lpcchValueName);
-    if (lpType) *lpType = v.type;
     if (lpData) std::memcpy(lpData, v.data.data(), size);
     if (lpcbData) *lpcbData = size;
     return ERROR_SUCCESS;

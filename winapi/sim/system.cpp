@@ -34,8 +34,16 @@ struct Machine {
     std::vector<UINT> exitCalls;
 };
 
+void DefaultMachine();
+
+// Usable before the first sim::Reset() too.
 Machine& M() {
     static Machine machine;
+    static bool started = false;
+    if (!started) {
+        started = true;
+        DefaultMachine();
+    }
     return machine;
 }
 
