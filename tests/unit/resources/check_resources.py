@@ -64,6 +64,11 @@ SAVE = "現行の設定をファイルにセーブ"
 LOAD = "現行の設定をファイルからロード"
 CANCEL = "ｷｬﾝｾﾙ"
 
+# Four rectangles leave their text some room (102's IE/OE text is 24 high,
+# not 16; the labels "保存元コンピュータ名:" and "保存者コメント:" are 72 and
+# 52 wide, not 64 and 44): sized to the pixel for one font, they clip their
+# text in any slightly wider one.
+#
 # template id: (style, (x, y, cx, cy), caption, [(id, class, style, text, (x, y, cx, cy))])
 # A text given as an int is a resource ordinal (the icon or bitmap to show).
 DIALOGS = {
@@ -79,7 +84,7 @@ DIALOGS = {
         (-1, BUTTON, GROUP_BOX, "IE/OEの設定", (7, 7, 173, 77)),
         (-1, STATIC, ICON, 108, (15, 21, 20, 20)),
         (-1, STATIC, TEXT, "Internet ExplorerのインターネットオプションとOutlook Expressのアカウントを設定します。",
-         (42, 21, 131, 16)),
+         (42, 21, 131, 24)),
         (1000, BUTTON, FLAT_BUTTON, SAVE, (14, 49, 159, 14)),
         (1001, BUTTON, FLAT_BUTTON, LOAD, (14, 63, 159, 14)),
         (-1, BUTTON, GROUP_BOX, "TCP/IPの設定", (7, 93, 173, 77)),
@@ -94,9 +99,9 @@ DIALOGS = {
         (2, BUTTON, BUTTON_STYLE, CANCEL, (130, 24, 50, 14)),
         (1009, STATIC, TEXT, "", (7, 7, 108, 21)),
         (1007, LISTBOX, ENTRY_LIST, "", (7, 35, 108, 51)),
-        (-1, STATIC, TEXT, "保存元コンピュータ名:", (7, 98, 64, 8)),
+        (-1, STATIC, TEXT, "保存元コンピュータ名:", (7, 98, 72, 8)),
         (1008, EDIT, READ_ONLY_EDIT, "", (14, 112, 101, 14)),
-        (-1, STATIC, TEXT, "保存者コメント:", (7, 133, 44, 8)),
+        (-1, STATIC, TEXT, "保存者コメント:", (7, 133, 52, 8)),
         (1011, EDIT, EDIT_STYLE, "", (14, 147, 101, 14)),
     ]),
     112: (BOX_STYLE, (20, 20, 187, 205), "", [
@@ -107,7 +112,7 @@ DIALOGS = {
         (1007, LISTBOX, ENTRY_LIST, "", (7, 63, 108, 51)),
         (-1, STATIC, TEXT, "保存元ユーザ名:", (7, 126, 50, 8)),
         (1008, EDIT, READ_ONLY_EDIT, "", (14, 140, 101, 14)),
-        (-1, STATIC, TEXT, "保存者コメント:", (7, 161, 44, 8)),
+        (-1, STATIC, TEXT, "保存者コメント:", (7, 161, 52, 8)),
         (1011, EDIT, EDIT_STYLE, "", (14, 175, 101, 14)),
     ]),
     113: (BOX_STYLE | DS_3DLOOK, (20, 20, 187, 93), "関連登録", [
