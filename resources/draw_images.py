@@ -2,7 +2,9 @@
 """Draws the program's icons and the restart picture and writes them as
 brelvane.ico, ieoe.ico, tcpip.ico and restart.bmp beside this script.
 
-Usage: draw_images.py [--preview DIR]   (DIR gets enlarged PNGs to look at)
+Usage: draw_images.py [--out DIR] [--preview DIR]
+  --out      write the images there instead of beside this script
+  --preview  also write enlarged PNGs to look at
 
 Shapes are described on a 32-unit grid and rasterised at every size. The
 16-colour images use the standard Windows palette without anti-aliasing (one
@@ -570,11 +572,13 @@ SMALL_NAMES = {draw: name[:-4] for name, draw in ICONS}
 
 def main(argv):
     preview = argv[argv.index("--preview") + 1] if "--preview" in argv else None
+    out = argv[argv.index("--out") + 1] if "--out" in argv else HERE
+    os.makedirs(out, exist_ok=True)
     for name, draw in ICONS:
-        write_ico(os.path.join(HERE, name), draw)
+        write_ico(os.path.join(out, name), draw)
     restart = Canvas(144, 120, 1.0, False)
     draw_restart(restart)
-    write_bmp(os.path.join(HERE, "restart.bmp"), restart)
+    write_bmp(os.path.join(out, "restart.bmp"), restart)
     if preview:
         os.makedirs(preview, exist_ok=True)
         for name, draw in ICONS:
