@@ -435,9 +435,12 @@ def check(resources):
         tables = {t[0]: t for t in blocks.get("StringFileInfo", ("", b"", 0, []))[3]}
         expect("string tables", sorted(tables), [STRING_TABLE])
         if STRING_TABLE in tables:
-            strings = {s[0]: s[1].decode("utf-16-le").rstrip("\0") for s in tables[STRING_TABLE][3]}
+            raw = {s[0]: s[1] for s in tables[STRING_TABLE][3]}
             for name, want in STRINGS.items():
-                expect("version string " + name, strings.get(name), want)
+                value = raw.get(name, b"")
+                # Readers of the block take the value as a C string.
+                expect("version string %s terminated" % name, value[-2:], b"\0\0")
+                expect("version string " + name, value[:-2].decode("utf-16-le"), want)
         var = {v[0]: v for v in blocks.get("VarFileInfo", ("", b"", 0, []))[3]}
         translation = var.get("Translation", ("", b"", 0, []))[1]
         expect("Translation", list(struct.unpack("<%dH" % (len(translation) // 2), translation)),
@@ -519,6 +522,12 @@ def self_test(data):
     fixed = resources[(RT_VERSION, 1, lang)][0].find(struct.pack("<I", 0xFEEF04BD))
     damaged("product version 2.4.1.9", field((RT_VERSION, 1, lang), fixed + 20, "<I", (1 << 16) | 9),
             ["PRODUCTVERSION"])
+    vi_text = resources[(RT_VERSION, 1, lang)][0].find("Brelvane".encode("utf-16-le"))
+    damaged("a changed FileDescription", field((RT_VERSION, 1, lang), vi_text, "<H", ord("b")),
+            ["version string FileDescription"])
+    level = resources[(RT_MANIFEST, 1, lang)][0].find(b'"asInvoker"')
+    damaged("a manifest asking for more than asInvoker", field((RT_MANIFEST, 1, lang), level + 3, "<B", ord("X")),
+            ["manifest execution level"])
     language_entry = resources[(RT_MANIFEST, 1, lang)][2][2]
     damaged("an English manifest", [(language_entry, "<I", 0x0409)],
             ["language of resource type 24"])
