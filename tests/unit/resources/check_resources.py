@@ -7,6 +7,9 @@ of every resource.
 Usage: check_resources.py brelvane.exe            check; exit 1 on any mismatch
        check_resources.py --self-test brelvane.exe also prove that damaged
                                                    copies are caught
+       check_resources.py --sim-templates SIM_TEMPLATES SCRIPT.rc
+                    the same dialog checks on what the simulated dialog
+                    manager reads from the script (native builds)
 
 It reads the PE resource directory itself (no Windows needed), so it runs on
 Linux against the cross-compiled program. The expected values below are
@@ -14,6 +17,7 @@ written out by hand, not taken from the resource script.
 """
 
 import struct
+import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
@@ -343,7 +347,7 @@ def check(resources):
     # dialogs
     dialog_ids = sorted(k[1] for k in by_key if k[0] == RT_DIALOG)
     expect("dialog templates", dialog_ids, sorted(DIALOGS))
-    for dlg_id, (style, rect, caption, controls) in sorted(DIALOGS.items()):
+    for dlg_id in sorted(DIALOGS):
         data = by_key.get((RT_DIALOG, dlg_id, LANG_JAPANESE_DEFAULT))
         if data is None:
             errors.append("dialog %d: missing" % dlg_id)
@@ -353,28 +357,7 @@ def check(resources):
         except BadFile as e:
             errors.append("dialog %d: %s" % (dlg_id, e))
             continue
-        where = "dialog %d" % dlg_id
-        expect(where + " style", d["style"], style)
-        expect(where + " extended style", d["ex_style"], 0)
-        expect(where + " help id", d["help"], 0)
-        expect(where + " rectangle", d["rect"], rect)
-        expect(where + " menu", d["menu"], "")
-        expect(where + " class", d["cls"], "")
-        expect(where + " caption", d["title"], caption)
-        expect(where + " font", d["font"] and d["font"][:2], FONT)
-        expect(where + " font weight, italic, charset", d["font"] and d["font"][2], FONT_EXTRA)
-        expect(where + " control count", len(d["items"]), len(controls))
-        expect(where + " trailing bytes", d["tail"], 0)
-        for n, (item, want) in enumerate(zip(d["items"], controls)):
-            c_id, c_class, c_style, c_text, c_rect = want
-            at = "%s control %d (id %d)" % (where, n + 1, c_id)
-            expect(at + " id", item["id"], c_id)
-            expect(at + " class", class_name(item["cls"]), CLASS_NAMES[c_class])
-            expect(at + " style", item["style"], c_style)
-            expect(at + " extended style", item["ex_style"], 0)
-            expect(at + " text", item["text"], c_text)
-            expect(at + " rectangle", item["rect"], c_rect)
-            expect(at + " creation data", item["extra"], 0)
+        check_dialog(dlg_id, d, expect)
 
     # icon groups: exactly these, in this order, each with its six images
     groups = [k[1] for k, _, _, _ in resources if k[0] == RT_GROUP_ICON]
@@ -473,6 +456,81 @@ def check(resources):
     return errors
 
 
+def check_dialog(dlg_id, d, expect):
+    """Compares one decoded template with the table."""
+    style, rect, caption, controls = DIALOGS[dlg_id]
+    where = "dialog %d" % dlg_id
+    expect(where + " style", d["style"], style)
+    expect(where + " extended style", d["ex_style"], 0)
+    expect(where + " help id", d["help"], 0)
+    expect(where + " rectangle", d["rect"], rect)
+    expect(where + " menu", d["menu"], "")
+    expect(where + " class", d["cls"], "")
+    expect(where + " caption", d["title"], caption)
+    expect(where + " font", d["font"] and d["font"][:2], FONT)
+    expect(where + " font weight, italic, charset", d["font"] and d["font"][2], FONT_EXTRA)
+    expect(where + " control count", len(d["items"]), len(controls))
+    expect(where + " trailing bytes", d["tail"], 0)
+    for n, (item, want) in enumerate(zip(d["items"], controls)):
+        c_id, c_class, c_style, c_text, c_rect = want
+        at = "%s control %d (id %d)" % (where, n + 1, c_id)
+        expect(at + " id", item["id"], c_id)
+        expect(at + " class", class_name(item["cls"]), CLASS_NAMES[c_class])
+        expect(at + " style", item["style"], c_style)
+        expect(at + " extended style", item["ex_style"], 0)
+        expect(at + " text", item["text"], c_text)
+        expect(at + " rectangle", item["rect"], c_rect)
+        expect(at + " creation data", item["extra"], 0)
+
+
+def read_sim_templates(lines):
+    """The dialogs as sim_templates prints the simulation's reading of the
+    resource script, in the shape decode_dialog gives."""
+    def text(field):
+        return "" if field == "-" else bytes.fromhex(field).decode("cp932")
+
+    dialogs = {}
+    current = None
+    for line in lines:
+        f = line.split()
+        if not f:
+            continue
+        if f[0] == "error":
+            raise BadFile("the simulation cannot read the script: " + line)
+        if f[0] == "dialog":
+            (dlg_id, extended, style, ex_style, x, y, cx, cy), caption = map(int, f[1:9]), text(f[9])
+            has_font, points, face, weight, italic, charset = int(f[10]), int(f[11]), text(f[12]), \
+                int(f[13]), int(f[14]), int(f[15])
+            current = dict(help=0, ex_style=ex_style, style=style, rect=(x, y, cx, cy), menu="", cls="",
+                           title=caption, font=(points, face, (weight, italic, charset)) if has_font else None,
+                           items=[], tail=0, extended=extended)
+            dialogs[dlg_id] = current
+        elif f[0] == "control" and current is not None:
+            c_id, cls, style, ex_style, ordinal = int(f[1]), f[2], int(f[3]), int(f[4]), int(f[5])
+            current["items"].append(dict(
+                help=0, ex_style=ex_style, style=style, id=c_id, cls=cls, extra=0,
+                text=ordinal if ordinal != -1 else text(f[6]), rect=tuple(map(int, f[7:11]))))
+    return dialogs
+
+
+def check_sim_templates(lines):
+    errors = []
+
+    def expect(what, got, want):
+        if got != want:
+            errors.append("simulation's %s: got %s, expected %s" % (what, hex_or(got), hex_or(want)))
+
+    try:
+        dialogs = read_sim_templates(lines)
+    except BadFile as e:
+        return [str(e)]
+    expect("dialog templates", sorted(dialogs), sorted(DIALOGS))
+    for dlg_id in sorted(set(dialogs) & set(DIALOGS)):
+        expect("dialog %d DIALOGEX" % dlg_id, dialogs[dlg_id]["extended"], 1)
+        check_dialog(dlg_id, dialogs[dlg_id], expect)
+    return errors
+
+
 def run_check(data):
     try:
         return check(read_resources(data))
@@ -544,6 +602,16 @@ def first_item_offset(template):
 
 
 def main(argv):
+    if argv[:1] == ["--sim-templates"] and len(argv) == 3:
+        run = subprocess.run(argv[1:], capture_output=True, text=True)
+        errors = check_sim_templates(run.stdout.splitlines())
+        if run.returncode:
+            errors.append("sim_templates ended with %d" % run.returncode)
+        for e in errors:
+            print("FAIL " + e)
+        print("the simulation reads %d dialogs from the script: %s"
+              % (len(DIALOGS), "%d mismatches" % len(errors) if errors else "as expected"))
+        return 1 if errors else 0
     args = [a for a in argv if not a.startswith("--")]
     if len(args) != 1:
         print(__doc__)
