@@ -199,11 +199,6 @@ class Canvas:
         self.fill(inner, body, bounds)
 
 
-def inset(shape_fn, d):
-    """Shape builder applied with a margin of d grid units."""
-    return shape_fn(d)
-
-
 # --- the drawings ------------------------------------------------------------
 # Every drawing takes the canvas; `p` is one pixel in grid units, used so that
 # edges stay one pixel wide at every size.
@@ -212,6 +207,7 @@ def draw_briefcase(cv):
     """107: a briefcase (carrying settings from one machine to another) with a
     small globe for the network."""
     p = 1.0 / cv.unit
+    # the handle: a half ring on two feet, outlined one pixel wider
     handle = Arc(16, 10, 3.5, 6.0, 180, 360)
     cv.fill(Either(Both(Arc(16, 10.2, 3.5 - p, 6.0 + p, 180, 360), Rect(0, 0, 32, 10.5)),
                    Rect(9.0 - p, 9, 12.5 + p, 11), Rect(19.5 - p, 9, 23.0 + p, 11)),
