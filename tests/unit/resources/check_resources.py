@@ -481,6 +481,22 @@ def check_dialog(dlg_id, d, expect):
         expect(at + " text", item["text"], c_text)
         expect(at + " rectangle", item["rect"], c_rect)
         expect(at + " creation data", item["extra"], 0)
+    # Layout: every control inside the dialog, none over another (group boxes
+    # frame others and are left out).
+    _, _, width, height = d["rect"]
+    boxes = []
+    for n, item in enumerate(d["items"]):
+        x, y, cx, cy = item["rect"]
+        if x < 0 or y < 0 or x + cx > width or y + cy > height:
+            expect("%s control %d outside the dialog" % (where, n + 1), item["rect"], "inside 0, 0, %d, %d"
+                   % (width, height))
+        if class_name(item["cls"]) == "Button" and item["style"] & 0xF == BS_GROUPBOX:
+            continue
+        for m, (bx, by, bcx, bcy) in boxes:
+            if x < bx + bcx and bx < x + cx and y < by + bcy and by < y + cy:
+                expect("%s controls %d and %d overlap" % (where, m + 1, n + 1), item["rect"],
+                       "clear of %s" % ((bx, by, bcx, bcy),))
+        boxes.append((n, (x, y, cx, cy)))
 
 
 def read_sim_templates(lines):
@@ -563,11 +579,16 @@ def self_test(data):
     damaged("113 without DS_MODALFRAME", field(dlg(113), 12, "<I", style & ~DS_MODALFRAME),
             ["dialog 113 style"])
     damaged("101 moved", field(dlg(101), 18, "<h", 41), ["dialog 101 rectangle"])
-    first = first_item_offset(resources[dlg(116)][0])
+    items = item_offsets(resources[dlg(116)][0])
+    first = items[0]
     damaged("116 text without WS_GROUP", field(dlg(116), first + 8, "<I", CHILD | SS_LEFT),
             ["dialog 116 control 1", "style"])
     damaged("116 text with an id", field(dlg(116), first + 20, "<i", 1234),
             ["dialog 116 control 1", "id"])
+    damaged("116's second button moved onto the first", field(dlg(116), items[3] + 14, "<h", 45),
+            ["dialog 116 controls 3 and 4 overlap"])
+    damaged("116's last button pushed out of the dialog", field(dlg(116), items[4] + 14, "<h", 110),
+            ["dialog 116 control 5 outside the dialog"])
     pos = resources[dlg(102)][0].find("現行".encode("utf-16-le"))
     damaged("a changed character in 102", field(dlg(102), pos, "<H", ord("旧")),
             ["dialog 102 control", "text"])
@@ -592,13 +613,23 @@ def self_test(data):
     return failures
 
 
-def first_item_offset(template):
+def item_offsets(template):
+    """Where each DLGITEMTEMPLATEEX of an extended template starts."""
     r = Reader(template)
+    (count,) = r.unpack("<H", 16)
     at = 26
     for _ in range(3):
         _, at = sz_or_ord(r, at)
     _, at = sz_or_ord(r, at + 6)
-    return align4(at)
+    offsets = []
+    for _ in range(count):
+        at = align4(at)
+        offsets.append(at)
+        at += 24
+        for _ in range(2):
+            _, at = sz_or_ord(r, at)
+        at += 2 + r.unpack("<H", at)[0]
+    return offsets
 
 
 def main(argv):
