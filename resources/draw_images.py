@@ -2,7 +2,9 @@
 """Draws the program's icons and the restart picture and writes them as
 brelvane.ico, ieoe.ico, tcpip.ico and restart.bmp beside this script.
 
-Usage: draw_images.py [--preview DIR]   (DIR gets enlarged PNGs to look at)
+Usage: draw_images.py [--out DIR] [--preview DIR]
+  --out      write the images there instead of beside this script
+  --preview  also write enlarged PNGs to look at
 
 Shapes are described on a 32-unit grid and rasterised at every size. The
 16-colour images use the standard Windows palette without anti-aliasing (one
@@ -197,11 +199,6 @@ class Canvas:
         self.fill(inner, body, bounds)
 
 
-def inset(shape_fn, d):
-    """Shape builder applied with a margin of d grid units."""
-    return shape_fn(d)
-
-
 # --- the drawings ------------------------------------------------------------
 # Every drawing takes the canvas; `p` is one pixel in grid units, used so that
 # edges stay one pixel wide at every size.
@@ -210,6 +207,7 @@ def draw_briefcase(cv):
     """107: a briefcase (carrying settings from one machine to another) with a
     small globe for the network."""
     p = 1.0 / cv.unit
+    # the handle: a half ring on two feet, outlined one pixel wider
     handle = Arc(16, 10, 3.5, 6.0, 180, 360)
     cv.fill(Either(Both(Arc(16, 10.2, 3.5 - p, 6.0 + p, 180, 360), Rect(0, 0, 32, 10.5)),
                    Rect(9.0 - p, 9, 12.5 + p, 11), Rect(19.5 - p, 9, 23.0 + p, 11)),
@@ -570,11 +568,13 @@ SMALL_NAMES = {draw: name[:-4] for name, draw in ICONS}
 
 def main(argv):
     preview = argv[argv.index("--preview") + 1] if "--preview" in argv else None
+    out = argv[argv.index("--out") + 1] if "--out" in argv else HERE
+    os.makedirs(out, exist_ok=True)
     for name, draw in ICONS:
-        write_ico(os.path.join(HERE, name), draw)
+        write_ico(os.path.join(out, name), draw)
     restart = Canvas(144, 120, 1.0, False)
     draw_restart(restart)
-    write_bmp(os.path.join(HERE, "restart.bmp"), restart)
+    write_bmp(os.path.join(out, "restart.bmp"), restart)
     if preview:
         os.makedirs(preview, exist_ok=True)
         for name, draw in ICONS:

@@ -7,6 +7,9 @@ of every resource.
 Usage: check_resources.py brelvane.exe            check; exit 1 on any mismatch
        check_resources.py --self-test brelvane.exe also prove that damaged
                                                    copies are caught
+       check_resources.py --sim-templates SIM_TEMPLATES SCRIPT.rc
+                    the same dialog checks on what the simulated dialog
+                    manager reads from the script (native builds)
 
 It reads the PE resource directory itself (no Windows needed), so it runs on
 Linux against the cross-compiled program. The expected values below are
@@ -14,6 +17,7 @@ written out by hand, not taken from the resource script.
 """
 
 import struct
+import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
@@ -343,7 +347,7 @@ def check(resources):
     # dialogs
     dialog_ids = sorted(k[1] for k in by_key if k[0] == RT_DIALOG)
     expect("dialog templates", dialog_ids, sorted(DIALOGS))
-    for dlg_id, (style, rect, caption, controls) in sorted(DIALOGS.items()):
+    for dlg_id in sorted(DIALOGS):
         data = by_key.get((RT_DIALOG, dlg_id, LANG_JAPANESE_DEFAULT))
         if data is None:
             errors.append("dialog %d: missing" % dlg_id)
@@ -353,28 +357,7 @@ def check(resources):
         except BadFile as e:
             errors.append("dialog %d: %s" % (dlg_id, e))
             continue
-        where = "dialog %d" % dlg_id
-        expect(where + " style", d["style"], style)
-        expect(where + " extended style", d["ex_style"], 0)
-        expect(where + " help id", d["help"], 0)
-        expect(where + " rectangle", d["rect"], rect)
-        expect(where + " menu", d["menu"], "")
-        expect(where + " class", d["cls"], "")
-        expect(where + " caption", d["title"], caption)
-        expect(where + " font", d["font"] and d["font"][:2], FONT)
-        expect(where + " font weight, italic, charset", d["font"] and d["font"][2], FONT_EXTRA)
-        expect(where + " control count", len(d["items"]), len(controls))
-        expect(where + " trailing bytes", d["tail"], 0)
-        for n, (item, want) in enumerate(zip(d["items"], controls)):
-            c_id, c_class, c_style, c_text, c_rect = want
-            at = "%s control %d (id %d)" % (where, n + 1, c_id)
-            expect(at + " id", item["id"], c_id)
-            expect(at + " class", class_name(item["cls"]), CLASS_NAMES[c_class])
-            expect(at + " style", item["style"], c_style)
-            expect(at + " extended style", item["ex_style"], 0)
-            expect(at + " text", item["text"], c_text)
-            expect(at + " rectangle", item["rect"], c_rect)
-            expect(at + " creation data", item["extra"], 0)
+        check_dialog(dlg_id, d, expect)
 
     # icon groups: exactly these, in this order, each with its six images
     groups = [k[1] for k, _, _, _ in resources if k[0] == RT_GROUP_ICON]
@@ -435,9 +418,12 @@ def check(resources):
         tables = {t[0]: t for t in blocks.get("StringFileInfo", ("", b"", 0, []))[3]}
         expect("string tables", sorted(tables), [STRING_TABLE])
         if STRING_TABLE in tables:
-            strings = {s[0]: s[1].decode("utf-16-le").rstrip("\0") for s in tables[STRING_TABLE][3]}
+            raw = {s[0]: s[1] for s in tables[STRING_TABLE][3]}
             for name, want in STRINGS.items():
-                expect("version string " + name, strings.get(name), want)
+                value = raw.get(name, b"")
+                # Readers of the block take the value as a C string.
+                expect("version string %s terminated" % name, value[-2:], b"\0\0")
+                expect("version string " + name, value[:-2].decode("utf-16-le"), want)
         var = {v[0]: v for v in blocks.get("VarFileInfo", ("", b"", 0, []))[3]}
         translation = var.get("Translation", ("", b"", 0, []))[1]
         expect("Translation", list(struct.unpack("<%dH" % (len(translation) // 2), translation)),
@@ -467,6 +453,97 @@ def check(resources):
     for key, _, _, _ in resources:
         if key[0] not in kinds:
             errors.append("unexpected resource type %s name %s" % (key[0], key[1]))
+    return errors
+
+
+def check_dialog(dlg_id, d, expect):
+    """Compares one decoded template with the table."""
+    style, rect, caption, controls = DIALOGS[dlg_id]
+    where = "dialog %d" % dlg_id
+    expect(where + " style", d["style"], style)
+    expect(where + " extended style", d["ex_style"], 0)
+    expect(where + " help id", d["help"], 0)
+    expect(where + " rectangle", d["rect"], rect)
+    expect(where + " menu", d["menu"], "")
+    expect(where + " class", d["cls"], "")
+    expect(where + " caption", d["title"], caption)
+    expect(where + " font", d["font"] and d["font"][:2], FONT)
+    expect(where + " font weight, italic, charset", d["font"] and d["font"][2], FONT_EXTRA)
+    expect(where + " control count", len(d["items"]), len(controls))
+    expect(where + " trailing bytes", d["tail"], 0)
+    for n, (item, want) in enumerate(zip(d["items"], controls)):
+        c_id, c_class, c_style, c_text, c_rect = want
+        at = "%s control %d (id %d)" % (where, n + 1, c_id)
+        expect(at + " id", item["id"], c_id)
+        expect(at + " class", class_name(item["cls"]), CLASS_NAMES[c_class])
+        expect(at + " style", item["style"], c_style)
+        expect(at + " extended style", item["ex_style"], 0)
+        expect(at + " text", item["text"], c_text)
+        expect(at + " rectangle", item["rect"], c_rect)
+        expect(at + " creation data", item["extra"], 0)
+    # Layout: every control inside the dialog, none over another (group boxes
+    # frame others and are left out).
+    _, _, width, height = d["rect"]
+    boxes = []
+    for n, item in enumerate(d["items"]):
+        x, y, cx, cy = item["rect"]
+        if x < 0 or y < 0 or x + cx > width or y + cy > height:
+            expect("%s control %d outside the dialog" % (where, n + 1), item["rect"], "inside 0, 0, %d, %d"
+                   % (width, height))
+        if class_name(item["cls"]) == "Button" and item["style"] & 0xF == BS_GROUPBOX:
+            continue
+        for m, (bx, by, bcx, bcy) in boxes:
+            if x < bx + bcx and bx < x + cx and y < by + bcy and by < y + cy:
+                expect("%s controls %d and %d overlap" % (where, m + 1, n + 1), item["rect"],
+                       "clear of %s" % ((bx, by, bcx, bcy),))
+        boxes.append((n, (x, y, cx, cy)))
+
+
+def read_sim_templates(lines):
+    """The dialogs as sim_templates prints the simulation's reading of the
+    resource script, in the shape decode_dialog gives."""
+    def text(field):
+        return "" if field == "-" else bytes.fromhex(field).decode("cp932")
+
+    dialogs = {}
+    current = None
+    for line in lines:
+        f = line.split()
+        if not f:
+            continue
+        if f[0] == "error":
+            raise BadFile("the simulation cannot read the script: " + line)
+        if f[0] == "dialog":
+            (dlg_id, extended, style, ex_style, x, y, cx, cy), caption = map(int, f[1:9]), text(f[9])
+            has_font, points, face, weight, italic, charset = int(f[10]), int(f[11]), text(f[12]), \
+                int(f[13]), int(f[14]), int(f[15])
+            current = dict(help=0, ex_style=ex_style, style=style, rect=(x, y, cx, cy), menu="", cls="",
+                           title=caption, font=(points, face, (weight, italic, charset)) if has_font else None,
+                           items=[], tail=0, extended=extended)
+            dialogs[dlg_id] = current
+        elif f[0] == "control" and current is not None:
+            c_id, cls, style, ex_style, ordinal = int(f[1]), f[2], int(f[3]), int(f[4]), int(f[5])
+            current["items"].append(dict(
+                help=0, ex_style=ex_style, style=style, id=c_id, cls=cls, extra=0,
+                text=ordinal if ordinal != -1 else text(f[6]), rect=tuple(map(int, f[7:11]))))
+    return dialogs
+
+
+def check_sim_templates(lines):
+    errors = []
+
+    def expect(what, got, want):
+        if got != want:
+            errors.append("simulation's %s: got %s, expected %s" % (what, hex_or(got), hex_or(want)))
+
+    try:
+        dialogs = read_sim_templates(lines)
+    except BadFile as e:
+        return [str(e)]
+    expect("dialog templates", sorted(dialogs), sorted(DIALOGS))
+    for dlg_id in sorted(set(dialogs) & set(DIALOGS)):
+        expect("dialog %d DIALOGEX" % dlg_id, dialogs[dlg_id]["extended"], 1)
+        check_dialog(dlg_id, dialogs[dlg_id], expect)
     return errors
 
 
@@ -502,11 +579,16 @@ def self_test(data):
     damaged("113 without DS_MODALFRAME", field(dlg(113), 12, "<I", style & ~DS_MODALFRAME),
             ["dialog 113 style"])
     damaged("101 moved", field(dlg(101), 18, "<h", 41), ["dialog 101 rectangle"])
-    first = first_item_offset(resources[dlg(116)][0])
+    items = item_offsets(resources[dlg(116)][0])
+    first = items[0]
     damaged("116 text without WS_GROUP", field(dlg(116), first + 8, "<I", CHILD | SS_LEFT),
             ["dialog 116 control 1", "style"])
     damaged("116 text with an id", field(dlg(116), first + 20, "<i", 1234),
             ["dialog 116 control 1", "id"])
+    damaged("116's second button moved onto the first", field(dlg(116), items[3] + 14, "<h", 45),
+            ["dialog 116 controls 3 and 4 overlap"])
+    damaged("116's last button pushed out of the dialog", field(dlg(116), items[4] + 14, "<h", 110),
+            ["dialog 116 control 5 outside the dialog"])
     pos = resources[dlg(102)][0].find("現行".encode("utf-16-le"))
     damaged("a changed character in 102", field(dlg(102), pos, "<H", ord("旧")),
             ["dialog 102 control", "text"])
@@ -519,22 +601,48 @@ def self_test(data):
     fixed = resources[(RT_VERSION, 1, lang)][0].find(struct.pack("<I", 0xFEEF04BD))
     damaged("product version 2.4.1.9", field((RT_VERSION, 1, lang), fixed + 20, "<I", (1 << 16) | 9),
             ["PRODUCTVERSION"])
+    vi_text = resources[(RT_VERSION, 1, lang)][0].find("Brelvane".encode("utf-16-le"))
+    damaged("a changed FileDescription", field((RT_VERSION, 1, lang), vi_text, "<H", ord("b")),
+            ["version string FileDescription"])
+    level = resources[(RT_MANIFEST, 1, lang)][0].find(b'"asInvoker"')
+    damaged("a manifest asking for more than asInvoker", field((RT_MANIFEST, 1, lang), level + 3, "<B", ord("X")),
+            ["manifest execution level"])
     language_entry = resources[(RT_MANIFEST, 1, lang)][2][2]
     damaged("an English manifest", [(language_entry, "<I", 0x0409)],
             ["language of resource type 24"])
     return failures
 
 
-def first_item_offset(template):
+def item_offsets(template):
+    """Where each DLGITEMTEMPLATEEX of an extended template starts."""
     r = Reader(template)
+    (count,) = r.unpack("<H", 16)
     at = 26
     for _ in range(3):
         _, at = sz_or_ord(r, at)
     _, at = sz_or_ord(r, at + 6)
-    return align4(at)
+    offsets = []
+    for _ in range(count):
+        at = align4(at)
+        offsets.append(at)
+        at += 24
+        for _ in range(2):
+            _, at = sz_or_ord(r, at)
+        at += 2 + r.unpack("<H", at)[0]
+    return offsets
 
 
 def main(argv):
+    if argv[:1] == ["--sim-templates"] and len(argv) == 3:
+        run = subprocess.run(argv[1:], capture_output=True, text=True)
+        errors = check_sim_templates(run.stdout.splitlines())
+        if run.returncode:
+            errors.append("sim_templates ended with %d" % run.returncode)
+        for e in errors:
+            print("FAIL " + e)
+        print("the simulation reads %d dialogs from the script: %s"
+              % (len(DIALOGS), "%d mismatches" % len(errors) if errors else "as expected"))
+        return 1 if errors else 0
     args = [a for a in argv if not a.startswith("--")]
     if len(args) != 1:
         print(__doc__)

@@ -37,6 +37,7 @@ struct Control {
 const char kSave[] = "現行の設定をファイルにセーブ";
 const char kLoad[] = "現行の設定をファイルからロード";
 const char kCancel[] = "ｷｬﾝｾﾙ";
+const char kMainCaption[] = "Brelvane 2.4.1.8";
 
 const std::vector<Control> kMain95 = {
     {"Static", -1, "", kIcon},
@@ -109,6 +110,7 @@ struct Fill {
 struct Shot {
     const char* name;
     int dialog;
+    const char* templateCaption;
     const std::vector<Control>* controls;
     Fill fill;
 };
@@ -118,22 +120,22 @@ const std::vector<const char*> kConnections = {"ローカル エリア接続", "
 const std::vector<const char*> kUsers = {"メイン ユーザー", "山田 太郎", "営業部共用"};
 
 const Shot kShots[] = {
-    {"dialog-main-95", IDD_MAIN_95, &kMain95, {}},
-    {"dialog-main-nt", IDD_MAIN_NT, &kMainNt, {}},
-    {"dialog-tcpip-save", IDD_TCPIP, &kTcpip,
+    {"dialog-main-95", IDD_MAIN_95, kMainCaption, &kMain95, {}},
+    {"dialog-main-nt", IDD_MAIN_NT, kMainCaption, &kMainNt, {}},
+    {"dialog-tcpip-save", IDD_TCPIP, "", &kTcpip,
      {"現行のTCP/IPの設定をファイルにセーブ", "ファイルにセーブするネットワークの項目を選択します。", nullptr,
       "BRELVANE-PC", "", false, kConnections}},
-    {"dialog-tcpip-load", IDD_TCPIP, &kTcpip,
+    {"dialog-tcpip-load", IDD_TCPIP, "", &kTcpip,
      {"現行のTCP/IPの設定をファイルにロード", "ファイルからロードするネットワークの項目を選択します。", nullptr,
       "BRELVANE-PC", "本社3階 会議室用の設定", true, kConnections}},
-    {"dialog-ieoe-save", IDD_IEOE, &kIeOe,
+    {"dialog-ieoe-save", IDD_IEOE, "", &kIeOe,
      {"現行のIE/OEの設定をファイルにセーブ", "ファイルにセーブするアカウントの項目を選択します。",
       "インターネットオプションをファイルにセーブする。", "yamada", "", false, kUsers}},
-    {"dialog-ieoe-load", IDD_IEOE, &kIeOe,
+    {"dialog-ieoe-load", IDD_IEOE, "", &kIeOe,
      {"現行のIE/OEの設定をファイルにロード", "ファイルからロードするアカウントの項目を選択します。",
       "インターネットオプションをファイルからロードする。", "yamada", "新しいパソコン用", true, kUsers}},
-    {"dialog-association", IDD_ASSOCIATION, &kAssociation, {}},
-    {"dialog-restart", IDD_RESTART, &kRestart, {}},
+    {"dialog-association", IDD_ASSOCIATION, "関連登録", &kAssociation, {}},
+    {"dialog-restart", IDD_RESTART, "シャットダウン", &kRestart, {}},
 };
 
 INT_PTR CALLBACK PreviewDialogProc(HWND, UINT message, WPARAM, LPARAM) {
@@ -160,6 +162,8 @@ std::string WindowText(HWND window) {
 
 // Compares the children, in template order, with the expected controls.
 void CheckControls(const Shot& shot, HWND dialog) {
+    std::string caption = WindowText(dialog);
+    if (caption != shot.templateCaption) Fail(shot.name, "caption", caption, shot.templateCaption);
     char where[64];
     HWND child = GetWindow(dialog, GW_CHILD);
     size_t n = 0;
@@ -290,6 +294,33 @@ void ReportFont(const Shot& shot, HWND dialog) {
                 static_cast<long>(logical.lfHeight), face, static_cast<long>(metrics.tmHeight));
 }
 
+// The 32 x 32 picture of an icon drawn on white, as bytes to compare.
+std::string IconPixels(HICON icon) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 32;
+    info.bmiHeader.biHeight = 32;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    std::string pixels;
+    if (picture) {
+        HGDIOBJ old = SelectObject(memory, picture);
+        PatBlt(memory, 0, 0, 32, 32, WHITENESS);
+        DrawIconEx(memory, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        pixels.assign(static_cast<const char*>(bits), 32 * 32 * 4);
+        SelectObject(memory, old);
+        DeleteObject(picture);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 // Copies the dialog, frame included, from the screen into a 24-bit BMP.
 bool SaveWindowPicture(HWND window, const std::string& path) {
     RECT r;
@@ -329,6 +360,29 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
     return ok;
 }
 
+// The shell takes a file type's icon by index from the program file
+// ("%s,1" for .ies, "%s,2" for .ips): index i must give icon group 107 + i.
+void CheckShellIconIndexes(HMODULE program, const char* path) {
+    UINT count = static_cast<UINT>(reinterpret_cast<UINT_PTR>(ExtractIconA(nullptr, path, static_cast<UINT>(-1))));
+    if (count != 3) Fail("shell icons", "icon count", std::to_string(count), "3");
+    const int kGroups[] = {IDI_BRELVANE, IDI_IEOE, IDI_TCPIP};
+    const int kIndexes[] = {IDI_BRELVANE_INDEX, IDI_IEOE_INDEX, IDI_TCPIP_INDEX};
+    for (int i = 0; i < 3; ++i) {
+        char where[64];
+        std::snprintf(where, sizeof where, "shell icon index %d", kIndexes[i]);
+        HICON shell = ExtractIconA(nullptr, path, kIndexes[i]);
+        HICON group = static_cast<HICON>(
+            LoadImageA(program, MAKEINTRESOURCEA(kGroups[i]), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+        if (!shell || !group) {
+            Fail(where, "icon", shell ? "group missing" : "none", "an icon");
+        } else if (IconPixels(shell) != IconPixels(group)) {
+            Fail(where, "pixels", "another icon", "icon group " + std::to_string(kGroups[i]));
+        }
+        if (shell) DestroyIcon(shell);
+        if (group) DestroyIcon(group);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -341,6 +395,7 @@ int main(int argc, char** argv) {
         std::printf("FAIL cannot load %s as data (error %lu)\n", argv[1], GetLastError());
         return 100;
     }
+    CheckShellIconIndexes(program, argv[1]);
     for (const Shot& shot : kShots) {
         HWND dialog = CreateDialogParamA(program, MAKEINTRESOURCEA(shot.dialog), nullptr, PreviewDialogProc, 0);
         if (!dialog) {
