@@ -70,7 +70,6 @@ const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKE
 struct Registry {
     KeyRef roots[4];
     std::unordered_map<uintptr_t, OpenKey> open;
-    uintptr_t nextHandle = 0x2000;
 };
 
 // Usable before the first sim::Reset() too.
@@ -140,11 +139,12 @@ std::string JoinPath(const std::string& base, LPCSTR sub) {
     return base.empty() ? s : base + "\\" + s;
 }
 
+// Key handles come from the same numbering as file handles, as in Windows'
+// one handle table: a file handle passed as a key is never taken for one.
 HKEY NewKeyHandle(const KeyRef& key, REGSAM access) {
-    Registry& r = Reg();
-    r.nextHandle += 4;
-    r.open[r.nextHandle] = OpenKey{key, access};
-    return reinterpret_cast<HKEY>(r.nextHandle);
+    uintptr_t value = reinterpret_cast<uintptr_t>(NewHandleValue());
+    Reg().open[value] = OpenKey{key, access};
+    return reinterpret_cast<HKEY>(value);
 }
 
 std::vector<std::string> SplitPath(const std::string& path) {
@@ -220,7 +220,6 @@ void StoreName(const std::string& name, LPSTR buffer, LPDWORD size) {
 void ResetRegistry() {
     Registry& r = Reg();
     r.open.clear();
-    r.nextHandle = 0x2000;
     for (int i = 0; i < 4; ++i) {
         r.roots[i] = std::make_shared<Key>();
         r.roots[i]->name = kRootNames[i];

@@ -76,7 +76,9 @@ void SetModuleFileName(const std::string& windowsPath);
 // Without it AdjustTokenPrivileges succeeds with ERROR_NOT_ALL_ASSIGNED and
 // ExitWindowsEx fails with ERROR_PRIVILEGE_NOT_HELD, as on Windows.
 void SetShutdownPrivilegeHeld(bool held);
-// Simulates another process holding a file open with the given share mode.
+// Simulates another process holding a file open with the given share mode
+// (for reading and writing; the file is made when missing). Not counted by
+// OpenHandleCount(); CloseHandle() lets go of it, and so does Reset().
 HANDLE HoldFileOpen(const std::string& windowsPath, DWORD shareMode);
 
 // ---- the scripted user ------------------------------------------------------
