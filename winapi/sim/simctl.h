@@ -142,6 +142,8 @@ struct DialogCall {
     LPARAM param;
     INT_PTR result;
 };
+// Every DialogBoxParamA call in order (an inner dialog after its outer one),
+// failed calls included with their result; templateId is -1 for a name.
 const std::vector<DialogCall>& Dialogs();
 
 // Shutdown requests that reached ExitWindowsEx successfully.

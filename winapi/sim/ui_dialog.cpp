@@ -3,6 +3,7 @@
 // scripted user play it until EndDialog. Modal like the real one: the owner
 // is disabled while the dialog runs, and a dialog opened from a dialog
 // procedure runs inside the outer one with the next queued script.
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -120,6 +121,10 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
         numeric = true;
         name = std::to_string(id);
     }
+    // Every call is recorded, failed ones with their result.
+    DialogState& state = State();
+    size_t record = state.calls.size();
+    state.calls.push_back(sim::DialogCall{id, hWndParent, dwInitParam, -1});
     DWORD status = 0;
     if (sim::detail::TakeFault("DialogBoxParamA", name, &status)) {
         sim::detail::SetError(status);
@@ -127,6 +132,7 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
     }
     if (hWndParent && !Find(hWndParent)) {
         sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+        state.calls[record].result = 0;
         return 0;
     }
     std::string error;
@@ -134,16 +140,13 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
     if (!script) throw sim::ResourceScriptError(error);
     const sim::DialogTemplate* tmpl = nullptr;
     for (const sim::DialogTemplate& t : script->dialogs) {
-        if (numeric ? t.id == id : (t.id == -1 && t.name == name)) tmpl = &t;
+        if (numeric ? t.id == id : (t.id == -1 && strcasecmp(t.name.c_str(), name.c_str()) == 0)) tmpl = &t;
     }
     if (!tmpl) {
         sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return -1;
     }
 
-    DialogState& state = State();
-    size_t record = state.calls.size();
-    state.calls.push_back(sim::DialogCall{tmpl->id, hWndParent, dwInitParam, 0});
     Window* d = Build(*tmpl, hInstance, hWndParent, lpDialogFunc);
     HWND dialog = d->handle;
     // The owner is disabled while its modal dialog runs, and enabled again

@@ -431,9 +431,14 @@ TEST_F(UiScriptTest, HandlesDieWithTheirDialog) {
 TEST_F(UiScriptTest, UnknownTemplateAndBadOwnerFailAsOnWindows) {
     EXPECT_EQ(-1, DialogBoxParamA(nullptr, MAKEINTRESOURCEA(4321), nullptr, TestDialogProc, 0));
     EXPECT_EQ((DWORD)ERROR_RESOURCE_NAME_NOT_FOUND, GetLastError());
-    EXPECT_EQ(0, RunDialog(0, reinterpret_cast<HWND>(static_cast<uintptr_t>(0x4444))));
+    HWND bogus = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x4444));
+    EXPECT_EQ(0, RunDialog(0, bogus));
     EXPECT_EQ((DWORD)ERROR_INVALID_WINDOW_HANDLE, GetLastError());
-    EXPECT_TRUE(sim::Dialogs().empty());
+    ASSERT_EQ(2u, sim::Dialogs().size()) << "failed calls are recorded too";
+    EXPECT_EQ(4321, sim::Dialogs()[0].templateId);
+    EXPECT_EQ(-1, sim::Dialogs()[0].result);
+    EXPECT_EQ(bogus, sim::Dialogs()[1].owner);
+    EXPECT_EQ(0, sim::Dialogs()[1].result);
     EXPECT_EQ(12, DialogBoxParamA(nullptr, "#901", nullptr, InnerDialogProc, 0)) << "\"#901\" names template 901";
 }
 
@@ -471,8 +476,10 @@ TEST_F(UiScriptTest, DialogFaultFailsBeforeAnythingIsBuilt) {
     sim::FailCall("DialogBoxParamA", 1, ERROR_NOT_ENOUGH_MEMORY, std::to_string(IDD_UI_CONTRACT));
     EXPECT_EQ(-1, RunDialog());
     EXPECT_EQ((DWORD)ERROR_NOT_ENOUGH_MEMORY, GetLastError());
-    EXPECT_TRUE(sim::Dialogs().empty());
+    EXPECT_EQ(nullptr, seen_.initFocus) << "the procedure never ran";
     EXPECT_EQ(2, RunDialog());
+    ASSERT_EQ(2u, sim::Dialogs().size());
+    EXPECT_EQ(-1, sim::Dialogs()[0].result);
 }
 
 TEST_F(UiScriptTest, ListBoxMessageFaultAimsAtOneControlAndMessage) {
