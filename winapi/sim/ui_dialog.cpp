@@ -28,6 +28,18 @@ DialogState& State() {
     return state;
 }
 
+constexpr DWORD kClipSiblings = 0x04000000;  // WS_CLIPSIBLINGS
+constexpr DWORD kBorder = 0x00800000;        // WS_BORDER
+constexpr DWORD kVScroll = 0x00200000;       // WS_VSCROLL
+constexpr DWORD kHScroll = 0x00100000;       // WS_HSCROLL
+constexpr DWORD kThreeDLook = 0x04;          // DS_3DLOOK
+constexpr DWORD kModalFrame = 0x80;          // DS_MODALFRAME
+constexpr DWORD kExDlgModalFrame = 0x1;      // WS_EX_DLGMODALFRAME
+constexpr DWORD kExNoParentNotify = 0x4;     // WS_EX_NOPARENTNOTIFY
+constexpr DWORD kExWindowEdge = 0x100;       // WS_EX_WINDOWEDGE
+constexpr DWORD kExClientEdge = 0x200;       // WS_EX_CLIENTEDGE
+constexpr DWORD kExControlParent = 0x10000;  // WS_EX_CONTROLPARENT
+
 Kind KindOf(const std::string& className) {
     if (className == "Button") return Kind::Button;
     if (className == "Static") return Kind::Static;
@@ -39,8 +51,10 @@ Kind KindOf(const std::string& className) {
 Window* Build(const DialogTemplate& t, HINSTANCE instance, HWND owner, DLGPROC proc) {
     Window* d = NewWindow(Kind::Dialog);
     d->className = "#32770";
-    d->style = t.style;
-    d->exStyle = t.exStyle;
+    // The styles as the window manager leaves them after creation (Wine):
+    // 3-D look, clipped siblings, a control parent with a window edge.
+    d->style = t.style | kClipSiblings | kThreeDLook;
+    d->exStyle = t.exStyle | kExControlParent | kExWindowEdge | ((t.style & kModalFrame) ? kExDlgModalFrame : 0);
     d->text = t.caption;
     d->x = t.x, d->y = t.y, d->cx = t.cx, d->cy = t.cy;
     d->instance = instance;
@@ -51,8 +65,17 @@ Window* Build(const DialogTemplate& t, HINSTANCE instance, HWND owner, DLGPROC p
     for (const ControlTemplate& ct : t.controls) {
         Window* c = NewWindow(KindOf(ct.className));
         c->className = ct.className;
+        // Controls of a dialog do not notify their parent of their creation;
+        // edits and list boxes draw a border as a sunken client edge; a list
+        // box shows its scroll bars only once its items overflow, which the
+        // simulation (having no fonts) never decides, so they stay off.
         c->style = ct.style;
-        c->exStyle = ct.exStyle;
+        c->exStyle = ct.exStyle | kExNoParentNotify;
+        if ((c->kind == Kind::Edit || c->kind == Kind::ListBox) && (c->style & kBorder)) {
+            c->style &= ~kBorder;
+            c->exStyle |= kExClientEdge;
+        }
+        if (c->kind == Kind::ListBox) c->style &= ~(kVScroll | kHScroll);
         c->id = ct.id;
         c->text = ct.text;
         c->x = ct.x, c->y = ct.y, c->cx = ct.cx, c->cy = ct.cy;

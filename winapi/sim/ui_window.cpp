@@ -348,8 +348,8 @@ LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) {
     if (!w) return 0;
     switch (nIndex) {
     case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
-    case GWL_STYLE: return (LONG_PTR)(LONG)w->style;
-    case GWL_EXSTYLE: return (LONG_PTR)(LONG)w->exStyle;
+    case GWL_STYLE: return (LONG_PTR)w->style;  // zero-extended, as Wine gives it
+    case GWL_EXSTYLE: return (LONG_PTR)w->exStyle;
     case GWLP_ID: return w->kind == Kind::Dialog ? 0 : w->id;
     default:
         sim::detail::SetError(ERROR_INVALID_INDEX);

@@ -312,6 +312,29 @@ TEST_F(UiContractTest, ControlsAndDialogKnowTheirIdsStylesAndInstance) {
     });
 }
 
+TEST_F(UiContractTest, StylesAfterCreation) {
+    Run([&](HWND dialog) {
+        // (id, style, extended style) as the window manager leaves them.
+        const struct {
+            int id;
+            DWORD style, exStyle;
+        } expected[] = {
+            {0, 0x84C800C4, 0x00010101},     {IDOK, 0x50010001, 0x4},         {IDCANCEL, 0x50010000, 0x4},
+            {IDC_CHECK, 0x50012003, 0x4},    {IDC_PROMPT, 0x50020000, 0x4},   {IDC_SORTED, 0x5001010B, 0x204},
+            {IDC_LABEL, 0x50000000, 0x4},    {IDC_NAME, 0x50010880, 0x204},   {IDC_COMMENT, 0x50010080, 0x204},
+            {IDC_PLAIN, 0x50000008, 0x204},  {IDC_SINGLE, 0x50000003, 0x204}, {IDC_DISABLED, 0x58010000, 0x4},
+            {IDC_OPEN_INNER, 0x50010000, 0x4},
+        };
+        for (const auto& e : expected) {
+            HWND window = e.id ? GetDlgItem(dialog, e.id) : dialog;
+            LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+            EXPECT_EQ(e.style, (DWORD)style) << "control " << e.id;
+            EXPECT_EQ(e.exStyle, (DWORD)GetWindowLongPtrA(window, GWL_EXSTYLE)) << "control " << e.id;
+            if (sizeof(LONG_PTR) == 8) EXPECT_GE(style, 0) << "zero-extended, not sign-extended";
+        }
+    });
+}
+
 TEST_F(UiContractTest, EnableWindowReportsTheOldState) {
     Run([&](HWND dialog) {
         HWND disabled = GetDlgItem(dialog, IDC_DISABLED);
