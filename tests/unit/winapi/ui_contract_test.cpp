@@ -330,7 +330,9 @@ TEST_F(UiContractTest, StylesAfterCreation) {
             LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
             EXPECT_EQ(e.style, (DWORD)style) << "control " << e.id;
             EXPECT_EQ(e.exStyle, (DWORD)GetWindowLongPtrA(window, GWL_EXSTYLE)) << "control " << e.id;
-            if (sizeof(LONG_PTR) == 8) EXPECT_GE(style, 0) << "zero-extended, not sign-extended";
+            if (sizeof(LONG_PTR) == 8) {
+                EXPECT_GE(style, 0) << "zero-extended, not sign-extended";
+            }
         }
     });
 }
