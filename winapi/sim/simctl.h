@@ -132,6 +132,15 @@ void QueueDialogScript(DialogScript script);
 // click; Click(dialog, IDCANCEL) without a Cancel button is the close box.
 // A control that does not exist or is no button throws (a test error).
 void Click(HWND dialog, int id);
+// Types `text` into edit control `id` as a user who selects its text and
+// types anew: nothing happens in a disabled, hidden or read-only edit; the
+// text is cut to the EM_LIMITTEXT limit (characters); the dialog hears
+// EN_UPDATE and EN_CHANGE.
+void Type(HWND dialog, int id, const std::string& text);
+// Clicks item `index` of list box `id`: toggles it in a multiple-selection
+// box, selects only it otherwise; LBN_SELCHANGE follows when the box has
+// LBS_NOTIFY and the selection changed. A missing item throws.
+void ClickListItem(HWND dialog, int id, int index);
 // True once EndDialog was called for the dialog, and for a handle whose
 // dialog is gone.
 bool DialogEnded(HWND dialog);

@@ -243,6 +243,60 @@ void Click(HWND dialog, int id) {
     ui::Dispatch(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(c->handle));
 }
 
+namespace {
+
+// The dialog the user can reach, or nullptr: not ended, not under a modal one.
+ui::Window* ActiveDialog(HWND dialog) {
+    ui::Window* d = ui::Find(dialog);
+    return d && d->kind == ui::Kind::Dialog && !d->ended && d->enabled ? d : nullptr;
+}
+
+ui::Window* UserControl(ui::Window* d, int id, ui::Kind kind, const char* what) {
+    ui::Window* c = ui::Child(d, id);
+    if (!c || c->kind != kind)
+        throw std::invalid_argument(std::string("sim: dialog ") + std::to_string(d->templateId) + " has no " + what +
+                                    " " + std::to_string(id));
+    return c;
+}
+
+}  // namespace
+
+void Type(HWND dialog, int id, const std::string& text) {
+    ui::Window* d = ActiveDialog(dialog);
+    if (!d) return;
+    ui::Window* c = UserControl(d, id, ui::Kind::Edit, "edit control");
+    if (!c->enabled || !(c->style & WS_VISIBLE) || (c->style & ES_READONLY)) return;
+    // The limit counts characters; a cp932 character is one or two bytes.
+    size_t end = 0;
+    for (int chars = 0; end < text.size() && chars < c->limit; ++chars) {
+        unsigned char b = (unsigned char)text[end];
+        end += ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && end + 1 < text.size() ? 2 : 1;
+    }
+    std::string typed = text.substr(0, end);
+    ui::Dispatch(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+}
+
+void ClickListItem(HWND dialog, int id, int index) {
+    ui::Window* d = ActiveDialog(dialog);
+    if (!d) return;
+    ui::Window* c = UserControl(d, id, ui::Kind::ListBox, "list box");
+    if (!c->enabled || !(c->style & WS_VISIBLE)) return;
+    if (index < 0 || index >= (int)c->items.size())
+        throw std::invalid_argument("sim::ClickListItem: list box " + std::to_string(id) + " has no item " +
+                                    std::to_string(index));
+    bool changed = true;
+    if (c->style & LBS_MULTIPLESEL) {
+        c->items[(size_t)index].selected = !c->items[(size_t)index].selected;
+    } else if (c->style & LBS_EXTENDEDSEL) {
+        for (size_t i = 0; i < c->items.size(); ++i) c->items[i].selected = (int)i == index;
+    } else {
+        changed = c->selected != index;
+        c->selected = index;
+    }
+    c->caret = index;
+    if (changed && (c->style & LBS_NOTIFY)) ui::Notify(c, LBN_SELCHANGE);
+}
+
 bool DialogEnded(HWND dialog) {
     ui::Window* d = ui::FindAny(dialog);
     return !d || d->destroyed || d->ended;

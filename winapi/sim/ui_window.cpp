@@ -62,6 +62,11 @@ void Destroy(Window* dialog) {
 
 void ResetWindows() { Table().clear(); }
 
+void Notify(Window* control, WORD code) {
+    Window* dialog = Find(control->parent);
+    if (dialog) Dispatch(dialog, WM_COMMAND, MAKEWPARAM(control->id, code), reinterpret_cast<LPARAM>(control->handle));
+}
+
 int CopyText(const std::string& text, LPSTR buffer, int size, bool wholeCharacters) {
     if (!buffer || size <= 0) return 0;
     int n = (int)text.size() < size - 1 ? (int)text.size() : size - 1;
@@ -96,11 +101,6 @@ UINT MaxCheckState(DWORD style) {
     default:
         return BST_UNCHECKED;
     }
-}
-
-void Notify(Window* control, WORD code) {
-    Window* dialog = Find(control->parent);
-    if (dialog) Dispatch(dialog, WM_COMMAND, MAKEWPARAM(control->id, code), reinterpret_cast<LPARAM>(control->handle));
 }
 
 // What every window does with its text.

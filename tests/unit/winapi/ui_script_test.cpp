@@ -371,6 +371,62 @@ TEST_F(UiScriptTest, TypingIntoAnEditNotifiesTheDialog) {
               seen_.commands);
 }
 
+TEST_F(UiScriptTest, UserTypesOnlyWhereAUserCan) {
+    sim::QueueDialogScript([&](HWND dialog, int) {
+        sim::Type(dialog, IDC_COMMENT, "コメント");
+        EXPECT_EQ("コメント", Text(dialog, IDC_COMMENT));
+        sim::Type(dialog, IDC_NAME, "intruder");
+        EXPECT_EQ("", Text(dialog, IDC_NAME)) << "read-only";
+        SendDlgItemMessageA(dialog, IDC_COMMENT, EM_LIMITTEXT, 3, 0);
+        sim::Type(dialog, IDC_COMMENT, "ab漢字");
+        EXPECT_EQ("ab漢", Text(dialog, IDC_COMMENT)) << "the limit counts characters";
+        EnableWindow(GetDlgItem(dialog, IDC_COMMENT), FALSE);
+        sim::Type(dialog, IDC_COMMENT, "x");
+        EXPECT_EQ("ab漢", Text(dialog, IDC_COMMENT));
+        EXPECT_THROW(sim::Type(dialog, IDC_SORTED, "x"), std::invalid_argument);
+        sim::Click(dialog, IDOK);
+    });
+    RunDialog();
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{IDC_COMMENT, EN_UPDATE},
+                                                 {IDC_COMMENT, EN_CHANGE},
+                                                 {IDC_COMMENT, EN_UPDATE},
+                                                 {IDC_COMMENT, EN_CHANGE},
+                                                 {IDOK, BN_CLICKED}}),
+              seen_.commands);
+}
+
+TEST_F(UiScriptTest, UserClicksListItems) {
+    sim::QueueDialogScript([&](HWND dialog, int) {
+        for (const char* t : {"b", "a", "c"}) {
+            SendDlgItemMessageA(dialog, IDC_SORTED, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+            SendDlgItemMessageA(dialog, IDC_SINGLE, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+            SendDlgItemMessageA(dialog, IDC_PLAIN, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+        }
+        SendDlgItemMessageA(dialog, IDC_SORTED, LB_SETSEL, TRUE, -1);
+        sim::ClickListItem(dialog, IDC_SORTED, 1);  // multiple selection: toggles
+        EXPECT_EQ(0, SendDlgItemMessageA(dialog, IDC_SORTED, LB_GETSEL, 1, 0));
+        EXPECT_EQ(2, SendDlgItemMessageA(dialog, IDC_SORTED, LB_GETSELCOUNT, 0, 0));
+        sim::ClickListItem(dialog, IDC_SORTED, 1);
+        EXPECT_EQ(3, SendDlgItemMessageA(dialog, IDC_SORTED, LB_GETSELCOUNT, 0, 0));
+        sim::ClickListItem(dialog, IDC_SINGLE, 2);
+        sim::ClickListItem(dialog, IDC_SINGLE, 2);  // no change, no notification
+        EXPECT_EQ(2, SendDlgItemMessageA(dialog, IDC_SINGLE, LB_GETCURSEL, 0, 0));
+        sim::ClickListItem(dialog, IDC_PLAIN, 0);  // no LBS_NOTIFY: silent
+        EXPECT_EQ(1, SendDlgItemMessageA(dialog, IDC_PLAIN, LB_GETSELCOUNT, 0, 0));
+        EXPECT_THROW(sim::ClickListItem(dialog, IDC_SORTED, 3), std::invalid_argument);
+        EnableWindow(GetDlgItem(dialog, IDC_SORTED), FALSE);
+        sim::ClickListItem(dialog, IDC_SORTED, 0);
+        EXPECT_EQ(3, SendDlgItemMessageA(dialog, IDC_SORTED, LB_GETSELCOUNT, 0, 0)) << "disabled";
+        sim::Click(dialog, IDOK);
+    });
+    RunDialog();
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{IDC_SORTED, LBN_SELCHANGE},
+                                                 {IDC_SORTED, LBN_SELCHANGE},
+                                                 {IDC_SINGLE, LBN_SELCHANGE},
+                                                 {IDOK, BN_CLICKED}}),
+              seen_.commands);
+}
+
 TEST_F(UiScriptTest, NestedDialogPlaysTheNextScriptWhileItsOwnerIsDisabled) {
     HWND outer = nullptr;
     sim::QueueDialogScript([&](HWND dialog, int templateId) {
