@@ -176,19 +176,19 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
     // afterwards, also when the test's script throws.
     Window* owner = Find(hWndParent);
     bool ownerWasEnabled = owner && owner->enabled;
-    if (ownerWasEnabled) owner->enabled = false;
+    if (ownerWasEnabled) SetEnabled(owner, false);
     struct Restore {
         HWND dialog;
         HWND owner;
         bool enable;
         ~Restore() {
             if (Window* w = Find(dialog)) Destroy(w);
-            if (Window* o = Find(owner); o && enable) o->enabled = true;
+            if (Window* o = Find(owner); o && enable) SetEnabled(o, true);
         }
     } restore{dialog, hWndParent, ownerWasEnabled};
 
     Dispatch(d, WM_INITDIALOG, reinterpret_cast<WPARAM>(FirstTabStop(d)), dwInitParam);
-    INT_PTR result = Run(Find(dialog) ? Find(dialog) : FindAny(dialog));
+    INT_PTR result = Run(d);
     state.calls[record].result = result;
     return result;
 }

@@ -137,6 +137,7 @@ LRESULT ListBoxProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
     case LB_GETSELITEMS: {
         if (!IsMultiSelect(w)) return LB_ERR;
         int* out = reinterpret_cast<int*>(lParam);
+        if (!out && wParam > 0) return LB_ERR;
         LRESULT n = 0;
         for (size_t i = 0; i < w->items.size() && n < (LRESULT)wParam; ++i) {
             if (w->items[i].selected) out[n++] = (int)i;

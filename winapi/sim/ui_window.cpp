@@ -62,6 +62,14 @@ void Destroy(Window* dialog) {
 
 void ResetWindows() { Table().clear(); }
 
+void SetEnabled(Window* w, bool enabled) {
+    w->enabled = enabled;
+    if (enabled)
+        w->style &= ~(DWORD)WS_DISABLED;
+    else
+        w->style |= WS_DISABLED;
+}
+
 void Notify(Window* control, WORD code) {
     Window* dialog = Find(control->parent);
     if (dialog) Dispatch(dialog, WM_COMMAND, MAKEWPARAM(control->id, code), reinterpret_cast<LPARAM>(control->handle));
@@ -314,11 +322,7 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
     if (!w) return FALSE;
     // Returns whether the window was disabled before.
     BOOL wasDisabled = !w->enabled;
-    w->enabled = bEnable != FALSE;
-    if (w->enabled)
-        w->style &= ~(DWORD)WS_DISABLED;
-    else
-        w->style |= WS_DISABLED;
+    SetEnabled(w, bEnable != FALSE);
     return wasDisabled;
 }
 
