@@ -1,7 +1,7 @@
 // The simulated dialog manager: DialogBoxParamA builds the dialog from its
 // template in the resource script, sends WM_INITDIALOG and lets the test's
 // scripted user play it until EndDialog. Modal like the real one: the owner
-// is disabled while the dialog runs, and a dialog opened from a dialog
+// is disabled while the dialog exists, and a dialog opened from a dialog
 // procedure runs inside the outer one with the next queued script.
 #include <strings.h>
 #include <sys/stat.h>
@@ -172,8 +172,8 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
 
     Window* d = Build(*tmpl, hInstance, hWndParent, lpDialogFunc);
     HWND dialog = d->handle;
-    // The owner is disabled while its modal dialog runs, and enabled again
-    // afterwards, also when the test's script throws.
+    // The owner is disabled from before WM_INITDIALOG (as Wine does) until
+    // the dialog is gone, also when the test's script throws.
     Window* owner = Find(hWndParent);
     bool ownerWasEnabled = owner && owner->enabled;
     if (ownerWasEnabled) SetEnabled(owner, false);

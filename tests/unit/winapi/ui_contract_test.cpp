@@ -355,6 +355,29 @@ TEST_F(UiContractTest, EnableWindowReportsTheOldState) {
     });
 }
 
+struct OwnerSeen {
+    HWND owner;
+    BOOL enabledDuringInit;
+};
+
+INT_PTR CALLBACK SelfEndingDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG) return FALSE;
+    OwnerSeen* seen = reinterpret_cast<OwnerSeen*>(lParam);
+    seen->enabledDuringInit = IsWindowEnabled(seen->owner);
+    EndDialog(dialog, 5);
+    return TRUE;
+}
+
+TEST_F(UiContractTest, NestedDialogDisablesItsOwnerFromItsSetUpOn) {
+    Run([&](HWND dialog) {
+        OwnerSeen seen = {dialog, FALSE};
+        EXPECT_EQ(5, DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_UI_SHORTHAND), dialog,
+                                     SelfEndingDialogProc, reinterpret_cast<LPARAM>(&seen)));
+        EXPECT_FALSE(seen.enabledDuringInit);
+        EXPECT_TRUE(IsWindowEnabled(dialog)) << "enabled again when the inner dialog is gone";
+    });
+}
+
 TEST_F(UiContractTest, MissingTemplateFails) {
     SetLastError(0);
     EXPECT_EQ(-1, DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(999), nullptr, ContractDialogProc, 0));
