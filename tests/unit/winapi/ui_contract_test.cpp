@@ -309,6 +309,9 @@ TEST_F(UiContractTest, ControlsAndDialogKnowTheirIdsStylesAndInstance) {
         EXPECT_EQ(0u, GetDlgItemTextA(dialog, 4242, buffer, sizeof buffer));
         EXPECT_STREQ("", buffer);
         EXPECT_EQ(0, SendDlgItemMessageA(dialog, 4242, LB_GETCOUNT, 0, 0));
+        EXPECT_FALSE(SetDlgItemTextA(dialog, 4242, "x"));
+        EXPECT_EQ(0u, IsDlgButtonChecked(dialog, 4242));
+        EXPECT_TRUE(CheckDlgButton(dialog, 4242, BST_CHECKED)) << "CheckDlgButton does not look";
     });
 }
 
