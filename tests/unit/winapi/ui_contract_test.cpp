@@ -381,6 +381,15 @@ TEST_F(UiContractTest, NestedDialogDisablesItsOwnerFromItsSetUpOn) {
     });
 }
 
+TEST_F(UiContractTest, EndDialogTwiceKeepsTheLastResult) {
+    // The procedure ends the dialog with 7 after this; Run() expects 7.
+    Run([&](HWND dialog) {
+        EXPECT_TRUE(EndDialog(dialog, 3));
+        char caption[8];
+        EXPECT_LT(0, GetWindowTextA(dialog, caption, sizeof caption)) << "still there until its set-up returns";
+    });
+}
+
 TEST_F(UiContractTest, MissingTemplateFails) {
     SetLastError(0);
     EXPECT_EQ(-1, DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(999), nullptr, ContractDialogProc, 0));
