@@ -73,8 +73,15 @@ struct Registry {
     uintptr_t nextHandle = 0x2000;
 };
 
+// Usable before the first sim::Reset() too.
 Registry& Reg() {
     static Registry registry;
+    if (!registry.roots[0]) {
+        for (int i = 0; i < 4; ++i) {
+            registry.roots[i] = std::make_shared<Key>();
+            registry.roots[i]->name = kRootNames[i];
+        }
+    }
     return registry;
 }
 
@@ -129,7 +136,7 @@ std::string HandlePath(HKEY hKey) {
 std::string JoinPath(const std::string& base, LPCSTR sub) {
     if (!sub || !*sub) return base;
     std::string s(sub);
-    while (!s.empty() && s.back() == '\\') s.pop_back();
+    while (!s.empty() && LastSeparator(s, "\\") == s.size() - 1) s.pop_back();
     return base.empty() ? s : base + "\\" + s;
 }
 
@@ -141,14 +148,8 @@ HKEY NewKeyHandle(const KeyRef& key, REGSAM access) {
 }
 
 std::vector<std::string> SplitPath(const std::string& path) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('\\', start);
-        if (end == std::string::npos) end = path.size();
-        parts.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
+    if (path.empty()) return {};
+    std::vector<std::string> parts = SplitCp932(path, "\\");
     while (!parts.empty() && parts.back().empty()) parts.pop_back();  // a trailing backslash is harmless
     return parts;
 }
@@ -291,7 +292,7 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, 
         if (part.empty()) continue;
         KeyRef child = FindChild(*key, part);
         if (!child) {
-            child = AddChild(*key, part);
+            child = AddChild(*key, ThroughUtf16(part));
             disposition = REG_CREATED_NEW_KEY;
         }
         key = child;
@@ -346,14 +347,23 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchVal
     if (dwIndex >= key->values.size()) return ERROR_NO_MORE_ITEMS;
     const Value& v = key->values.find_by_order(dwIndex)->second;
     DWORD size = static_cast<DWORD>(v.data.size());
-    if (!NameFits(v.name, lpcchValueName)) return ERROR_MORE_DATA;
+    if (lpType) *lpType = v.type;
+    // Wine's order: a short data buffer is told first and nothing is copied;
+    // a short name buffer still gets the data and as much of the name as fits.
     if (lpData && *lpcbData < size) {
         *lpcbData = size;
-        if (lpType) *lpType = v.type;
+        return ERROR_MORE_DATA;
+    }
+    if (!NameFits(v.name, lpcchValueName)) {
+        if (lpData) std::memcpy(lpData, v.data.data(), size);
+        if (lpcbData) *lpcbData = size;
+        if (*lpcchValueName) {
+            std::memcpy(lpValueName, v.name.data(), *lpcchValueName - 1);
+            lpValueName[*lpcchValueName - 1] = '\0';
+        }
         return ERROR_MORE_DATA;
     }
     StoreName(v.name, lpValueName, lpcchValueName);
-    if (lpType) *lpType = v.type;
     if (lpData) std::memcpy(lpData, v.data.data(), size);
     if (lpcbData) *lpcbData = size;
     return ERROR_SUCCESS;
@@ -404,13 +414,15 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
     // reading one byte past the buffer to find out.
     if (IsString(dwType) && cbData && lpData[cbData - 1] != 0 && Readable(lpData + cbData) && lpData[cbData] == 0)
         data.push_back('\0');
+    // Strings are held as UTF-16 and given back in cp932.
+    if (IsString(dwType)) data = ThroughUtf16(data);
     std::u16string fold = FoldName(name);
     auto it = key->values.find(fold);
     if (it != key->values.end()) {
         it->second.type = dwType;
         it->second.data = std::move(data);
     } else {
-        key->values.insert(std::make_pair(fold, Value{name, dwType, std::move(data)}));
+        key->values.insert(std::make_pair(fold, Value{ThroughUtf16(name), dwType, std::move(data)}));
     }
     return ERROR_SUCCESS;
 }

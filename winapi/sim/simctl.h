@@ -24,6 +24,9 @@ void Reset();
 std::string HostRoot();
 // Maps a Windows path ("C:\a\b") to its host path. Paths that start with '/'
 // are host paths already and pass through unchanged (brvlha on Linux).
+// '\' and '/' both separate (never the 0x5C trail byte of a cp932
+// character). Unlike Windows, names keep their exact case: "A.TXT" does not
+// find "a.txt".
 std::string HostPath(const std::string& windowsPath);
 
 // ---- leak counters (must all be 0 at the end of every test) ---------------

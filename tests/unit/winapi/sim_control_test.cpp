@@ -2,6 +2,7 @@
 // and the configurable machine. These have no Wine twin.
 #include <sys/stat.h>
 
+#include <cstring>
 #include <string>
 
 #include "testenv.h"
@@ -271,8 +272,10 @@ TEST_F(SimControl, MachineConfiguration) {
     CHAR module[MAX_PATH];
     EXPECT_EQ(GetModuleFileNameA(nullptr, module, MAX_PATH), 21u);
     EXPECT_STREQ(module, "C:\\Tools\\brelvane.exe");
-    EXPECT_EQ(GetModuleFileNameA(nullptr, module, 5), 5u);
-    EXPECT_STREQ(module, "C:\\T");
+    std::memset(module, 'x', sizeof module);
+    EXPECT_EQ(GetModuleFileNameA(nullptr, module, 5), 5u);  // cut, without a NUL
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(std::string(module, 6), "C:\\Tox");
     sim::SetTempPath("D:\\Temp\\");
     EXPECT_EQ(GetTempPathA(MAX_PATH, module), 8u);
     EXPECT_STREQ(module, "D:\\Temp\\");
