@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "core_parts.h"
 #include "sim_internal.h"
 #include "simctl.h"
 #include "ui_internal.h"
@@ -115,7 +116,8 @@ UINT MaxCheckState(DWORD style) {
 bool TextMessage(Window* w, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
     case WM_SETTEXT:
-        w->text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
+        // Windows keep their text in UTF-16.
+        w->text = sim::detail::ThroughUtf16(lParam ? reinterpret_cast<LPCSTR>(lParam) : "");
         *result = TRUE;
         return true;
     case WM_GETTEXT:

@@ -282,6 +282,25 @@ TEST_F(UiContractTest, TextsAreCp932Bytes) {
     });
 }
 
+TEST_F(UiContractTest, TextsMakeTheTripThroughUtf16) {
+    // Controls keep UTF-16: NEC-selected IBM characters come back with their
+    // IBM codes, NEC row-13 duplicates with the JIS ones.
+    Run([&](HWND dialog) {
+        const std::string nec = "\xED\x40\x87\x90";  // U+7E8A, U+2252
+        const std::string back = "\xFA\x5C\x81\xE0";
+        char buffer[16];
+        SetDlgItemTextA(dialog, IDC_PROMPT, nec.c_str());
+        GetDlgItemTextA(dialog, IDC_PROMPT, buffer, sizeof buffer);
+        EXPECT_EQ(back, std::string(buffer));
+        SetDlgItemTextA(dialog, IDC_COMMENT, nec.c_str());
+        GetDlgItemTextA(dialog, IDC_COMMENT, buffer, sizeof buffer);
+        EXPECT_EQ(back, std::string(buffer));
+        Add(dialog, IDC_PLAIN, nec.c_str());
+        EXPECT_EQ(back, Items(dialog, IDC_PLAIN).at(0));
+        EXPECT_EQ(0, Send(dialog, IDC_PLAIN, LB_FINDSTRINGEXACT, (WPARAM)-1, reinterpret_cast<LPARAM>(nec.c_str())));
+    });
+}
+
 TEST_F(UiContractTest, SingleLineEditTellsItsDialogAboutNewText) {
     Run([&](HWND dialog) {
         probe_.commands.clear();
