@@ -46,6 +46,12 @@ int LocalBlockCount();  // FormatMessageA buffers not LocalFree'd
 // ends with "\" + text, case-insensitively.
 // Registry functions return the status; others return their failure value
 // and set the last error to it. HeapAlloc returns NULL.
+// Window functions: the subject of a call on a control is "<template id>\<id>"
+// of its dialog ("112@7"), on a dialog "<template id>"; message calls
+// (SendMessageA, SendDlgItemMessageA) add "\<message name>", so "LB_SETSEL"
+// or "1007\LB_SETSEL" aims at one message, which then fails with LB_ERR (list
+// box messages) or 0. DialogBoxParamA's subject is the template id (-1 on
+// failure), MessageBoxA's the text (0), the file dialogs' the title (FALSE).
 void FailCall(const std::string& function, int nth, DWORD status, const std::string& subject = "");
 // Makes every call from the nth on fail (a persistent fault).
 void FailCallsFrom(const std::string& function, int nth, DWORD status, const std::string& subject = "");
