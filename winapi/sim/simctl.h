@@ -46,6 +46,12 @@ int LocalBlockCount();  // FormatMessageA buffers not LocalFree'd
 // ends with "\" + text, case-insensitively.
 // Registry functions return the status; others return their failure value
 // and set the last error to it. HeapAlloc returns NULL.
+// Window functions: the subject of a call on a control is "<template id>\<id>"
+// of its dialog ("112@7"), on a dialog "<template id>"; message calls
+// (SendMessageA, SendDlgItemMessageA) add "\<message name>", so "LB_SETSEL"
+// or "1007\LB_SETSEL" aims at one message, which then fails with LB_ERR (list
+// box messages) or 0. DialogBoxParamA's subject is the template id (-1 on
+// failure), MessageBoxA's the text (0), the file dialogs' the title (FALSE).
 void FailCall(const std::string& function, int nth, DWORD status, const std::string& subject = "");
 // Makes every call from the nth on fail (a persistent fault).
 void FailCallsFrom(const std::string& function, int nth, DWORD status, const std::string& subject = "");
@@ -91,9 +97,14 @@ struct MessageBoxCall {
 };
 // Answers for the next message boxes, in order. With none queued, a box is
 // answered with its first button (IDOK, IDYES) and the call is recorded all
-// the same.
+// the same. An answer that is no button of the box throws (a test error).
+// As on Windows, a box whose owner is no window is not shown: MessageBoxA
+// returns -1 (Wine's value) with ERROR_INVALID_WINDOW_HANDLE, nothing recorded.
 void QueueMessageBoxAnswer(int answer);
 const std::vector<MessageBoxCall>& MessageBoxes();
+// A top-level window for tests that need an owner without running a dialog
+// (gone at Reset).
+HWND CreateOwnerWindow();
 
 struct FileDialogCall {
     bool save;         // GetSaveFileNameA (true) or GetOpenFileNameA
@@ -103,7 +114,11 @@ struct FileDialogCall {
     std::string defExt;
 };
 // Next file dialog answer: a path to return (with the default extension
-// appended when it has none, as the real dialog does), or cancel.
+// appended when it has none, as the real dialog does), or cancel. With none
+// queued the dialog is cancelled. A record of the wrong size (lStructSize) is
+// refused before anything is shown or recorded; a path longer than nMaxFile
+// fails with its size in the first two bytes; an open dialog with
+// OFN_FILEMUSTEXIST throws when the answer names no existing file.
 void QueueFileDialogAnswer(const std::string& path);
 void QueueFileDialogCancel();
 const std::vector<FileDialogCall>& FileDialogs();
@@ -114,12 +129,31 @@ const std::vector<FileDialogCall>& FileDialogs();
 // script returns and the dialog has not ended, the simulation closes it as the
 // close box would (WM_COMMAND IDCANCEL) and, if still open, ends it with -1.
 // Scripts are used in order, one per DialogBoxParamA call; with none queued the
-// dialog is closed as above right after WM_INITDIALOG.
+// dialog is closed as above right after WM_INITDIALOG. A dialog that ends
+// during WM_INITDIALOG is never seen by the user and takes no script.
+// While a dialog runs its owner is disabled, so a nested dialog's script
+// cannot click in the outer one. A template that is not in the resource
+// script fails as on Windows (-1, ERROR_RESOURCE_NAME_NOT_FOUND); a script
+// that does not parse throws sim::ResourceScriptError (ui_resource.h).
 using DialogScript = std::function<void(HWND dialog, int templateId)>;
 void QueueDialogScript(DialogScript script);
 // Delivers WM_COMMAND (BN_CLICKED) for control `id` to the dialog procedure,
-// toggling an automatic check box first, as a real click does.
+// toggling an automatic check box first, as a real click does. A disabled or
+// hidden control, an ended dialog or one under a modal dialog ignores the
+// click; Click(dialog, IDCANCEL) without a Cancel button is the close box.
+// A control that does not exist or is no button throws (a test error).
 void Click(HWND dialog, int id);
+// Types `text` into edit control `id` as a user who selects its text and
+// types anew: nothing happens in a disabled, hidden or read-only edit; the
+// text is cut to the EM_LIMITTEXT limit (characters); the dialog hears
+// EN_UPDATE and EN_CHANGE.
+void Type(HWND dialog, int id, const std::string& text);
+// Clicks item `index` of list box `id`: toggles it in a multiple-selection
+// box, selects only it otherwise; LBN_SELCHANGE follows when the box has
+// LBS_NOTIFY and the selection changed. A missing item throws.
+void ClickListItem(HWND dialog, int id, int index);
+// True once EndDialog was called for the dialog, and for a handle whose
+// dialog is gone.
 bool DialogEnded(HWND dialog);
 
 struct DialogCall {
@@ -128,12 +162,15 @@ struct DialogCall {
     LPARAM param;
     INT_PTR result;
 };
+// Every DialogBoxParamA call in order (an inner dialog after its outer one),
+// failed calls included with their result; templateId is -1 for a name.
 const std::vector<DialogCall>& Dialogs();
 
 // Shutdown requests that reached ExitWindowsEx successfully.
 const std::vector<UINT>& ExitWindowsCalls();
 
-// Dialog templates are read from this resource script (UTF-8).
+// Dialog templates are read from this resource script (UTF-8); by default the
+// product's resources/brelvane.rc. Reset goes back to the default.
 void SetResourceScript(const std::string& hostPath);
 
 }  // namespace sim

@@ -6,7 +6,6 @@
 #include "ui_resource.h"
 
 #include <iconv.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -14,8 +13,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "simctl.h"
-#include "ui_internal.h"
 
 namespace sim {
 
@@ -250,8 +247,7 @@ bool ReadFile(const std::string& path, std::string* text) {
 
 class Parser {
 public:
-    Parser(const std::string& name, const std::string& includeDir, ResourceScript* script)
-        : name_(name), includeDir_(includeDir), script_(script) {}
+    Parser(const std::string& includeDir, ResourceScript* script) : includeDir_(includeDir), script_(script) {}
 
     void Run(const std::string& text) {
         Preprocess(text, true);
@@ -736,7 +732,6 @@ private:
         c->cy = Integer();
     }
 
-    std::string name_;
     std::string includeDir_;
     ResourceScript* script_;
     std::vector<Token> tokens_;
@@ -748,7 +743,7 @@ private:
 bool ParseResourceText(const std::string& text, const std::string& name, const std::string& includeDir,
                        ResourceScript* script, std::string* error) {
     *script = ResourceScript();
-    Parser parser(name, includeDir, script);
+    Parser parser(includeDir, script);
     try {
         parser.Run(text);
     } catch (const Failure& f) {
@@ -768,77 +763,5 @@ bool ParseResourceScript(const std::string& hostPath, ResourceScript* script, st
     std::string dir = slash == std::string::npos ? "." : hostPath.substr(0, slash);
     return ParseResourceText(text, hostPath, dir, script, error);
 }
-
-bool LoadDialogTemplate(int id, DialogTemplate* out, std::string* error) {
-    const ResourceScript* script = ui::CurrentScript(error);
-    if (!script) return false;
-    for (const DialogTemplate& d : script->dialogs) {
-        if (d.id == id) {
-            *out = d;
-            return true;
-        }
-    }
-    *error = "no dialog template " + std::to_string(id) + " in " + ui::CurrentScriptPath();
-    return false;
-}
-
-namespace ui {
-
-namespace {
-
-#ifndef BRV_RESOURCE_SCRIPT
-#define BRV_RESOURCE_SCRIPT ""
-#endif
-
-struct ScriptCache {
-    std::string path = BRV_RESOURCE_SCRIPT;
-    std::string parsedPath;
-    std::string parsedStamp;
-    bool ok = false;
-    std::string error;
-    ResourceScript script;
-};
-
-ScriptCache& Cache() {
-    static ScriptCache cache;
-    return cache;
-}
-
-// Modification time and size of the script, so an edited script is read
-// again without parsing an unchanged one for every test.
-std::string Stamp(const std::string& path) {
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) return "missing";
-    return std::to_string((long long)st.st_mtime) + "/" + std::to_string((long long)st.st_mtim.tv_nsec) + "/" +
-           std::to_string((long long)st.st_size);
-}
-
-}  // namespace
-
-const ResourceScript* CurrentScript(std::string* error) {
-    ScriptCache& c = Cache();
-    std::string stamp = Stamp(c.path);
-    if (c.parsedPath != c.path || c.parsedStamp != stamp) {
-        c.parsedPath = c.path;
-        c.parsedStamp = stamp;
-        c.error.clear();
-        c.ok = ParseResourceScript(c.path, &c.script, &c.error);
-    }
-    if (!c.ok) {
-        *error = c.error;
-        return nullptr;
-    }
-    return &c.script;
-}
-
-const std::string& CurrentScriptPath() { return Cache().path; }
-
-void SetScriptPath(const std::string& path) { Cache().path = path; }
-
-void ResetScriptPath() { Cache().path = BRV_RESOURCE_SCRIPT; }
-
-}  // namespace ui
-
-void SetResourceScript(const std::string& hostPath) { ui::SetScriptPath(hostPath); }
 
 }  // namespace sim
