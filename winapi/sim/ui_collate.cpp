@@ -90,7 +90,17 @@ Weights Lookup(unsigned code) {
             return w;
         }
     }
-    // User-defined and unmapped characters sort after everything, by code.
+    // User-defined characters (cp932 F040..F9FC, U+E000..U+E757): three
+    // bytes counting up from A9 02 02, four to a step of the middle byte.
+    unsigned lead = code >> 8, trail = code & 0xFF;
+    if (lead >= 0xF0 && lead <= 0xF9 && trail >= 0x40 && trail <= 0xFC && trail != 0x7F) {
+        unsigned n = (lead - 0xF0) * 188 + (trail - 0x40) - (trail > 0x7F ? 1 : 0);
+        unsigned q = n / 4;
+        static const uint8_t kLast[] = {0x02, 0x43, 0x84, 0xC5};
+        w.primary = std::string{(char)(0xA9 + q / 254), (char)(0x02 + q % 254), (char)kLast[n % 4]};
+        return w;
+    }
+    // Unmapped codes sort after everything, by code.
     w.primary = std::string{(char)0xFF, (char)0xFE} + Primary16(code);
     return w;
 }
