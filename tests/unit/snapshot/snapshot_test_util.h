@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -34,6 +35,15 @@ inline std::string Subkey(const std::string& name, const std::string& fileName) 
     std::string data = fileName + std::string(1, '\0');
     return RawRecord(static_cast<uint32_t>(data.size()), data, 0xFFFFFFFFu, static_cast<uint32_t>(name.size() + 1),
                      name + std::string(1, '\0'));
+}
+
+// The tree with every key's values in name order: the real registry lists
+// values in an order of its own, not always the order of creation.
+inline RegTree Sorted(RegTree tree) {
+    std::sort(tree.values.begin(), tree.values.end(),
+              [](const RegValue& a, const RegValue& b) { return a.name < b.name; });
+    for (auto& sub : tree.subkeys) sub.second = Sorted(sub.second);
+    return tree;
 }
 
 // A named bad input of tests/data/snapshot.
