@@ -146,6 +146,47 @@ void Walk(HKEY key, std::vector<BYTE>& buffer, WalkCounts& counts) {
     }
 }
 
+// The same walk with the calls the writer makes per value: the name alone,
+// then a size query and a data query.
+void WalkLikeTheWriter(HKEY key, std::vector<BYTE>& buffer, WalkCounts& counts) {
+    ++counts.keys;
+    for (DWORD i = 0;; ++i) {
+        CHAR name[256];
+        DWORD nameLength = sizeof name;
+        FILETIME lastWrite;
+        if (RegEnumKeyExA(key, i, name, &nameLength, nullptr, nullptr, nullptr, &lastWrite) != ERROR_SUCCESS) break;
+        HKEY subkey = nullptr;
+        if (RegOpenKeyExA(key, name, 0, KEY_READ, &subkey) != ERROR_SUCCESS) continue;
+        WalkLikeTheWriter(subkey, buffer, counts);
+        RegCloseKey(subkey);
+    }
+    for (DWORD i = 0;; ++i) {
+        CHAR name[256];
+        DWORD nameLength = sizeof name;
+        if (RegEnumValueA(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        DWORD size = 0;
+        if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) continue;
+        if (size > buffer.size()) buffer.resize(size);
+        DWORD type = 0;
+        if (RegQueryValueExA(key, name, nullptr, &type, buffer.data(), &size) != ERROR_SUCCESS) continue;
+        ++counts.values;
+        counts.bytes += size;
+    }
+}
+
+// Creating (and closing) as many new files as the tree has keys, named as
+// the writer names them: the part of a save that no registry walk has.
+double CreateFiles(const std::string& directory, int count) {
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < count; ++i) {
+        const std::string path = directory + "files." + std::to_string(i / 1000) + "." + std::to_string(i % 1000);
+        HANDLE file =
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
@@ -181,7 +222,7 @@ int main(int argc, char** argv) {
     std::printf("tree: %d keys, %d values, %llu data bytes (built in %.2f s)\n", kKeys, kKeys * kValuesPerKey,
                 static_cast<unsigned long long>(dataBytes), Seconds(buildStart));
 
-    double floor = 1e30, save = 1e30, load = 1e30, regExport = 1e30;
+    double floor = 1e30, writerWalk = 1e30, files = 1e30, save = 1e30, load = 1e30, regExport = 1e30;
     std::vector<BYTE> buffer(4096);
     for (int round = 0; round < rounds; ++round) {
         WalkCounts counts;
@@ -194,6 +235,13 @@ int main(int argc, char** argv) {
             return 1;
         }
 
+        WalkCounts writerCounts;
+        start = std::chrono::steady_clock::now();
+        WalkLikeTheWriter(source, buffer, writerCounts);
+        writerWalk = std::min(writerWalk, Seconds(start));
+
+        EmptyDirectory(directory);
+        files = std::min(files, CreateFiles(directory, kKeys));
         EmptyDirectory(directory);
         start = std::chrono::steady_clock::now();
         if (!SaveRegistryTree(nullptr, source, "proxy", directory.c_str())) return 1;
@@ -218,6 +266,9 @@ int main(int argc, char** argv) {
     RegCloseKey(source);
 
     std::printf("floor (bare walk)   %8.3f s\n", floor);
+    std::printf("walk, writer's calls%8.3f s   (enumerate name, size query, data query per value) = %.2f x floor\n",
+                writerWalk, writerWalk / floor);
+    std::printf("%d new files    %8.3f s   (create and close only) = %.2f x floor\n", kKeys, files, files / floor);
     std::printf("SaveRegistryTree    %8.3f s   save/floor = %.2f\n", save, save / floor);
     std::printf("LoadRegistryTree    %8.3f s   load/floor = %.2f\n", load, load / floor);
 #ifdef _WIN32
