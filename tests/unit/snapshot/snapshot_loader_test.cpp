@@ -73,6 +73,7 @@ RegTree RichTree() {
         {"requirements", REG_RESOURCE_REQUIREMENTS_LIST, std::string("\x07", 1)},
         {"qword", REG_QWORD, std::string("\x01\x02\x03\x04\x05\x06\x07\x08", 8)},
         {"ownType", 0x7FFF0001, std::string("own", 3)},
+        {"C:\\Program Files\\app.exe", REG_SZ, Sz("value names may hold backslashes")},
     };
     return top;
 }
@@ -149,6 +150,16 @@ TEST_F(SnapshotLoaderTest, BytesAfterTheFileNameInTheDataFieldAreIgnored) {
     expected.values = {{"v", REG_DWORD, Dword(3)}};
     expected.subkeys = {{"S", RegTree{{{"w", REG_DWORD, Dword(4)}}, {}}}};
     EXPECT_TRUE(snaptest::Sorted(expected) == snaptest::Sorted(DumpTree(Root())));
+}
+
+TEST_F(SnapshotLoaderTest, ValueNameWithBackslashesIsOneValue) {
+    // Unlike a key name, a value name is not a path: the registry keeps it.
+    Put("proxy", Value("C:\\dir\\file", REG_DWORD, Dword(1)));
+    EXPECT_EQ(1, Validate());
+    EXPECT_EQ(1, Load());
+    RegTree expected;
+    expected.values = {{"C:\\dir\\file", REG_DWORD, Dword(1)}};
+    EXPECT_TRUE(expected == DumpTree(Root()));
 }
 
 TEST_F(SnapshotLoaderTest, ValidationTouchesNoRegistryKey) {
