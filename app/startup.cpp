@@ -53,9 +53,12 @@ BOOL SetUpWorkArea(WorkArea& area) {
     }
 
     wsprintfA(WorkDirectory, "%sMorvik\\brv\\", tempPath);
-    // On failure the lock handle is left to the system: only an open handle
-    // blocks the next start, so the file left on disk is harmless.
-    return CreateFolder(WorkDirectory);
+    if (!CreateFolder(WorkDirectory)) {
+        // The lock file stays on disk; only an open handle blocks the next start.
+        CloseHandle(area.lock);
+        return FALSE;
+    }
+    return TRUE;
 }
 
 void ShutDown(WorkArea& area) {

@@ -48,6 +48,10 @@ void FailCall(const std::string& function, int nth, DWORD status, const std::str
 void FailCallsFrom(const std::string& function, int nth, DWORD status, const std::string& subject = "");
 // How often `function` has been called since Reset.
 int CallCount(const std::string& function);
+// Drops every injected fault (calls counted so far stay counted).
+void ClearFaults();
+// Forgets how often each function was called (the fixture's own set-up calls).
+void ForgetCallCounts();
 
 // ---- registry set-up helpers (bypass fault injection and counters) -------
 // `path` is a full path with the root spelled out.
@@ -65,6 +69,10 @@ void SetComputerName(const std::string& name);
 void SetCommandLine(const std::string& commandLine);
 void SetTempPath(const std::string& windowsPath);
 void SetModuleFileName(const std::string& windowsPath);
+// Whether the process token holds SeShutdownPrivilege (held by default).
+// Without it AdjustTokenPrivileges succeeds with ERROR_NOT_ALL_ASSIGNED and
+// ExitWindowsEx fails with ERROR_PRIVILEGE_NOT_HELD, as on Windows.
+void SetShutdownPrivilegeHeld(bool held);
 // Simulates another process holding a file open with the given share mode.
 HANDLE HoldFileOpen(const std::string& windowsPath, DWORD shareMode);
 

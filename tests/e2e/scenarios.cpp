@@ -1,0 +1,75 @@
+// Scenarios of the start-up and shut-down of the real program.
+#include "driver.h"
+
+namespace e2e {
+namespace {
+
+const char kLockBusy[] =
+    "ロックファイルが使用中です。プログラム\"Brelvane\"はすでに動作中であるものと考えられます。"
+    "このプログラムは同時に2つ以上動作させることができません。"
+    "このプログラムが1つも動作していない状態でこの問題が発生する場合は、"
+    "このプログラムがスタートアップに登録されていないことを確認し、システムを再起動してから再試行してください。";
+
+// The driver plays the first copy: it holds the lock file without sharing and
+// has a file in the work directory that the second copy must not touch.
+bool SecondCopySeesLock(const std::string& exe, const std::string& screenshots) {
+    std::string base = TempPath() + "Morvik\\";
+    std::string work = base + "brv\\";
+    std::string marker = work + "profile";
+    CreateDirectoryA(base.c_str(), nullptr);
+    CreateDirectoryA(work.c_str(), nullptr);
+    HANDLE file = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!Check(file != INVALID_HANDLE_VALUE, "create the first copy's work file")) return false;
+    CloseHandle(file);
+    HANDLE lock = CreateFileA((base + "brv.lok").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!Check(lock != INVALID_HANDLE_VALUE, "hold the lock file")) return false;
+
+    bool ok = true;
+    Program program;
+    ok &= Check(program.Start(exe, ""), "start brelvane.exe");
+    HWND box = WaitForDialog(program.process.dwProcessId, 30000);
+    ok &= Check(box != nullptr, "the lock message appears");
+    if (box) {
+        ok &= Check(MessageBoxText(box) == kLockBusy, "lock message text", kLockBusy, MessageBoxText(box));
+        // No caption of ours: the system's default caption for a message box.
+        ok &= Check(WindowText(box) == "エラー", "default caption", "エラー", WindowText(box));
+        ok &= Check(MessageBoxHasIcon(box, IDI_INFORMATION), "information icon");
+        if (!screenshots.empty()) SaveWindowBitmap(box, screenshots + "\\lock-busy.bmp");
+        ClickButton(box, IDOK);
+    }
+    int exitCode = program.Wait(30000);
+    ok &= Check(exitCode == 0, "exit code 0", "0", std::to_string(exitCode));
+    ok &= Check(FileExists(marker), "the first copy's work file is untouched");
+    ok &= Check(FileExists(base + "brv.lok"), "the lock file stays");
+
+    CloseHandle(lock);
+    DeleteFileA(marker.c_str());
+    DeleteFileA((base + "brv.lok").c_str());
+    RemoveDirectoryA(work.c_str());
+    RemoveDirectoryA(base.c_str());
+    return ok;
+}
+
+bool PlainRunLeavesNothing(const std::string& exe, const std::string&) {
+    std::string base = TempPath() + "Morvik\\";
+    bool ok = Check(!DirectoryExists(base), "no Morvik folder before the run");
+    Program program;
+    ok &= Check(program.Start(exe, ""), "start brelvane.exe");
+    int exitCode = program.Wait(60000);
+    ok &= Check(exitCode == 0, "exit code 0", "0", std::to_string(exitCode));
+    ok &= Check(!DirectoryExists(base), "no Morvik folder after the run");
+    return ok;
+}
+
+}  // namespace
+
+const std::vector<Scenario>& Scenarios() {
+    static const std::vector<Scenario> scenarios = {
+        {"second_copy_sees_lock", SecondCopySeesLock},
+        {"plain_run_leaves_nothing", PlainRunLeavesNothing},
+    };
+    return scenarios;
+}
+
+}  // namespace e2e
