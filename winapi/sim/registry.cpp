@@ -126,10 +126,39 @@ std::string HandlePath(HKEY hKey) {
     return PathOf(key.get());
 }
 
+// The next path separator at or after `start`. Names are cp932: the trail
+// byte of a two-byte character may be 0x5C and is then no backslash.
+size_t FindSeparator(const std::string& path, size_t start) {
+    for (size_t i = start; i < path.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(path[i]);
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+            ++i;
+            continue;
+        }
+        if (c == '\\') return i;
+    }
+    return std::string::npos;
+}
+
+// Length of `s` without its trailing separators (a trail byte of 0x5C stays).
+size_t WithoutTrailingSeparators(const std::string& s) {
+    size_t end = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+            i = i + 1 < s.size() ? i + 1 : i;
+            end = i + 1;
+        } else if (c != '\\') {
+            end = i + 1;
+        }
+    }
+    return end;
+}
+
 std::string JoinPath(const std::string& base, LPCSTR sub) {
     if (!sub || !*sub) return base;
     std::string s(sub);
-    while (!s.empty() && s.back() == '\\') s.pop_back();
+    s.resize(WithoutTrailingSeparators(s));
     return base.empty() ? s : base + "\\" + s;
 }
 
@@ -144,7 +173,7 @@ std::vector<std::string> SplitPath(const std::string& path) {
     std::vector<std::string> parts;
     size_t start = 0;
     while (start <= path.size()) {
-        size_t end = path.find('\\', start);
+        size_t end = FindSeparator(path, start);
         if (end == std::string::npos) end = path.size();
         parts.push_back(path.substr(start, end - start));
         start = end + 1;
