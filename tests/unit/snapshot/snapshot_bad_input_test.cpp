@@ -54,7 +54,9 @@ protected:
         EXPECT_EQ(validationBox.empty() ? 1 : 0, Validate());
         const auto& boxes = sim::MessageBoxes();
         ASSERT_EQ(before + (validationBox.empty() ? 0 : 1), boxes.size());
-        if (!validationBox.empty()) EXPECT_TRUE(snaptest::IsInformationBox(boxes.back(), validationBox));
+        if (!validationBox.empty()) {
+            EXPECT_TRUE(snaptest::IsInformationBox(boxes.back(), validationBox));
+        }
     }
 };
 

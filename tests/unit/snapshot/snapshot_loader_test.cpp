@@ -90,9 +90,10 @@ TEST_F(SnapshotLoaderTest, SaveClearLoadGivesTheSameTree) {
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(Root(), "src", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &src, nullptr));
     BuildTree(src, RichTree());
     const RegTree before = DumpTree(src);
-    ASSERT_EQ(CountKeys(RichTree()), CountKeys(before));
-    ASSERT_EQ(1, SaveRegistryTree(nullptr, src, "proxy", Dir().c_str()));
+    const int saved = SaveRegistryTree(nullptr, src, "proxy", Dir().c_str());
     RegCloseKey(src);
+    ASSERT_EQ(CountKeys(RichTree()), CountKeys(before));
+    ASSERT_EQ(1, saved);
     EXPECT_EQ(CountKeys(before), ListFiles(Dir()).size());
 
     ASSERT_EQ(1, ClearRegistryTree(nullptr, RootParent(), srcPath.c_str()));
