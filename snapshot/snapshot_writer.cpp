@@ -9,9 +9,10 @@
 
 namespace {
 
-// Records are gathered in one buffer and written in large pieces. The
-// buffer is shared by every level of the tree: a level writes out what it
-// holds before it descends into a subkey.
+// Records are gathered in a buffer per level of the tree and written in large
+// pieces, so that a small key's file takes a single write however many
+// subkeys it has. The buffers are made when a level is first reached and kept
+// for the whole save.
 constexpr DWORD kOutputBufferSize = 64 * 1024;
 // First size of the value data buffer; it grows to the largest value seen.
 constexpr DWORD kInitialDataBufferSize = 4 * 1024;
@@ -19,17 +20,22 @@ constexpr DWORD kInitialDataBufferSize = 4 * 1024;
 struct SaveContext {
     HWND owner = nullptr;
     LPCSTR directory = nullptr;
-    HeapBlock output;
-    DWORD pending = 0;
+    HeapBlock levelBuffers[kMaxSnapshotDepth + 1];
     HeapBlock data;
     DWORD dataCapacity = 0;
 };
 
-int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName);
-BOOL Flush(SaveContext& context, HANDLE file);
-BOOL Append(SaveContext& context, HANDLE file, const void* bytes, DWORD size);
-BOOL AppendRecord(SaveContext& context, HANDLE file, const void* data, DWORD dataLength, DWORD type, LPCSTR name,
-                  DWORD nameLength);
+// The file of one key while it is written.
+struct OutputFile {
+    HANDLE handle;
+    BYTE* buffer;
+    DWORD pending;
+};
+
+int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth);
+BOOL Flush(OutputFile& file);
+BOOL Append(OutputFile& file, const void* bytes, DWORD size);
+BOOL AppendRecord(OutputFile& file, const void* data, DWORD dataLength, DWORD type, LPCSTR name, DWORD nameLength);
 BOOL EnsureDataCapacity(SaveContext& context, DWORD size);
 void ReportCreateFailure(HWND owner, LPCSTR directory, LPCSTR fileName);
 void ReportWithName(HWND owner, LPCSTR format, LPCSTR name);
@@ -47,22 +53,21 @@ int SaveRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
     SaveContext context;
     context.owner = owner;
     context.directory = directory;
-    context.output.block = HeapAlloc(GetProcessHeap(), 0, kOutputBufferSize);
     context.data.block = HeapAlloc(GetProcessHeap(), 0, kInitialDataBufferSize);
-    if (!context.output.block || !context.data.block) {
+    if (!context.data.block) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         ReportSystemError(owner, "レジストリの情報をテンポラリファイルに書き込めません。");
         return 0;
     }
     context.dataCapacity = kInitialDataBufferSize;
-    return SaveTree(context, key, fileName);
+    return SaveTree(context, key, fileName, 0);
 }
 
 namespace {
 
 // Writes the file of one key and, depth first, the files of its subkeys.
 // Every failure is reported here, at the level where it happens.
-int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName) {
+int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth) {
     FileGuard file;
     {
         CHAR path[kMessageBufferSize];
@@ -73,7 +78,20 @@ int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName) {
         ReportCreateFailure(context.owner, context.directory, fileName);
         return 0;
     }
-    context.pending = 0;
+    // File names of at most 255 bytes keep the depth within the buffers;
+    // the check only makes the bound explicit.
+    if (depth > kMaxSnapshotDepth) {
+        ReportFileNameTooLong(context.owner, fileName);
+        return 0;
+    }
+    HeapBlock& levelBuffer = context.levelBuffers[depth];
+    if (!levelBuffer.block) levelBuffer.block = HeapAlloc(GetProcessHeap(), 0, kOutputBufferSize);
+    if (!levelBuffer.block) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemError(context.owner, "レジストリの情報をテンポラリファイルに書き込めません。");
+        return 0;
+    }
+    OutputFile out{file.handle, levelBuffer.bytes(), 0};
     const int fileNameLength = lstrlenA(fileName);
 
     for (DWORD index = 0;; ++index) {
@@ -103,13 +121,12 @@ int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName) {
         }
         CHAR subkeyFileName[kMaxSnapshotFileName + 1];
         int subkeyFileNameLength = wsprintfA(subkeyFileName, "%s.%d", fileName, static_cast<int>(index));
-        if (!AppendRecord(context, file.handle, subkeyFileName, static_cast<DWORD>(subkeyFileNameLength) + 1,
-                          kSubkeyMarker, name, nameLength + 1) ||
-            !Flush(context, file.handle)) {
+        if (!AppendRecord(out, subkeyFileName, static_cast<DWORD>(subkeyFileNameLength) + 1, kSubkeyMarker, name,
+                          nameLength + 1)) {
             ReportSystemError(context.owner, "レジストリの情報をテンポラリファイルに書き込めません。");
             return 0;
         }
-        if (!SaveTree(context, subkey.key, subkeyFileName)) return 0;
+        if (!SaveTree(context, subkey.key, subkeyFileName, depth + 1)) return 0;
     }
 
     for (DWORD index = 0;; ++index) {
@@ -146,13 +163,13 @@ int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName) {
             ReportUnrepresentableType(context.owner, name);
             return 0;
         }
-        if (!AppendRecord(context, file.handle, context.data.block, size, type, name, nameLength + 1)) {
+        if (!AppendRecord(out, context.data.block, size, type, name, nameLength + 1)) {
             ReportSystemError(context.owner, "レジストリの情報をテンポラリファイルに書き込めません。");
             return 0;
         }
     }
 
-    if (!Flush(context, file.handle)) {
+    if (!Flush(out)) {
         ReportSystemError(context.owner, "レジストリの情報をテンポラリファイルに書き込めません。");
         return 0;
     }
@@ -170,22 +187,22 @@ BOOL WriteAll(HANDLE file, const void* bytes, DWORD size) {
     return TRUE;
 }
 
-BOOL Flush(SaveContext& context, HANDLE file) {
-    if (context.pending == 0) return TRUE;
-    DWORD size = context.pending;
-    context.pending = 0;
-    return WriteAll(file, context.output.block, size);
+BOOL Flush(OutputFile& file) {
+    if (file.pending == 0) return TRUE;
+    DWORD size = file.pending;
+    file.pending = 0;
+    return WriteAll(file.handle, file.buffer, size);
 }
 
 // Adds bytes to the file through the buffer; pieces larger than the buffer
 // go straight to the file after what is pending.
-BOOL Append(SaveContext& context, HANDLE file, const void* bytes, DWORD size) {
-    if (size > kOutputBufferSize - context.pending) {
-        if (!Flush(context, file)) return FALSE;
-        if (size > kOutputBufferSize) return WriteAll(file, bytes, size);
+BOOL Append(OutputFile& file, const void* bytes, DWORD size) {
+    if (size > kOutputBufferSize - file.pending) {
+        if (!Flush(file)) return FALSE;
+        if (size > kOutputBufferSize) return WriteAll(file.handle, bytes, size);
     }
-    if (size) std::memcpy(context.output.bytes() + context.pending, bytes, size);
-    context.pending += size;
+    if (size) std::memcpy(file.buffer + file.pending, bytes, size);
+    file.pending += size;
     return TRUE;
 }
 
@@ -196,15 +213,14 @@ void PutLittleEndian(BYTE* out, DWORD value) {
     out[3] = static_cast<BYTE>(value >> 24);
 }
 
-BOOL AppendRecord(SaveContext& context, HANDLE file, const void* data, DWORD dataLength, DWORD type, LPCSTR name,
-                  DWORD nameLength) {
+BOOL AppendRecord(OutputFile& file, const void* data, DWORD dataLength, DWORD type, LPCSTR name, DWORD nameLength) {
     BYTE field[4];
     PutLittleEndian(field, dataLength);
-    if (!Append(context, file, field, 4) || !Append(context, file, data, dataLength)) return FALSE;
+    if (!Append(file, field, 4) || !Append(file, data, dataLength)) return FALSE;
     BYTE fields[8];
     PutLittleEndian(fields, type);
     PutLittleEndian(fields + 4, nameLength);
-    return Append(context, file, fields, 8) && Append(context, file, name, nameLength);
+    return Append(file, fields, 8) && Append(file, name, nameLength);
 }
 
 BOOL EnsureDataCapacity(SaveContext& context, DWORD size) {

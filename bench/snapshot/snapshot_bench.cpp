@@ -191,6 +191,14 @@ double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
+// A fresh folder per measurement: on Wine a folder that once held many files
+// stays slow to create files in after they are deleted.
+std::string FreshDirectory(const std::string& base, const std::string& name, int round) {
+    const std::string directory = base + name + std::to_string(round) + "\\";
+    CreateDirectoryA(directory.c_str(), nullptr);
+    return directory;
+}
+
 void EmptyDirectory(const std::string& directory) {
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA((directory + "*.*").c_str(), &entry);
@@ -211,8 +219,8 @@ int main(int argc, char** argv) {
     CHAR temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     const std::string directory = std::string(temp) + "brvbench\\";
-    CreateDirectoryA(temp, nullptr);
-    CreateDirectoryA(directory.c_str(), nullptr);
+    for (size_t i = 3; i <= directory.size(); ++i)
+        if (directory[i - 1] == '\\') CreateDirectoryA(directory.substr(0, i).c_str(), nullptr);
     EmptyDirectory(directory);
 
     ClearRegistryTree(nullptr, HKEY_CURRENT_USER, kBenchPath);
@@ -240,19 +248,30 @@ int main(int argc, char** argv) {
         WalkLikeTheWriter(source, buffer, writerCounts);
         writerWalk = std::min(writerWalk, Seconds(start));
 
-        EmptyDirectory(directory);
-        files = std::min(files, CreateFiles(directory, kKeys));
-        EmptyDirectory(directory);
+        const std::string filesDirectory = FreshDirectory(directory, "files", round);
+        files = std::min(files, CreateFiles(filesDirectory, kKeys));
+        EmptyDirectory(filesDirectory);
+        RemoveDirectoryA(filesDirectory.c_str());
+
+        const std::string saveDirectory = FreshDirectory(directory, "save", round);
         start = std::chrono::steady_clock::now();
-        if (!SaveRegistryTree(nullptr, source, "proxy", directory.c_str())) return 1;
+        if (!SaveRegistryTree(nullptr, source, "proxy", saveDirectory.c_str())) {
+            std::fprintf(stderr, "SaveRegistryTree failed (error %lu)\n", static_cast<unsigned long>(GetLastError()));
+            return 1;
+        }
         save = std::min(save, Seconds(start));
 
         ClearRegistryTree(nullptr, HKEY_CURRENT_USER, kLoadedPath);
         HKEY loaded = CreateKey(HKEY_CURRENT_USER, kLoadedPath);
         start = std::chrono::steady_clock::now();
-        if (!LoadRegistryTree(nullptr, loaded, "proxy", directory.c_str())) return 1;
+        if (!LoadRegistryTree(nullptr, loaded, "proxy", saveDirectory.c_str())) {
+            std::fprintf(stderr, "LoadRegistryTree failed (error %lu)\n", static_cast<unsigned long>(GetLastError()));
+            return 1;
+        }
         load = std::min(load, Seconds(start));
         RegCloseKey(loaded);
+        EmptyDirectory(saveDirectory);
+        RemoveDirectoryA(saveDirectory.c_str());
 
 #ifdef _WIN32
         const std::string command = "reg export HKCU\\" + std::string(kSourcePath) + " \"" + directory +
