@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "sim_internal.h"
 
@@ -31,5 +32,17 @@ bool EqualsNoCase(const std::string& a, const std::string& b);
 
 // cp932 bytes to UTF-16 code units, lowercased as Wine folds registry names.
 std::u16string FoldName(const std::string& bytes);
+
+// Paths in cp932: a separator is a single-byte character, never the trail
+// byte of a double-byte one ("ソ" is 0x83 0x5C). `separators` lists them.
+std::vector<std::string> SplitCp932(const std::string& text, const char* separators);
+// Offset of the last separator, or std::string::npos.
+size_t LastSeparator(const std::string& text, const char* separators);
+
+// What cp932 bytes become after a trip through UTF-16 and back, as the
+// registry stores ANSI names and strings: unassigned or broken characters
+// turn into "・", a lead byte at the very end into NUL, NEC-selected IBM
+// characters into their IBM codes.
+std::string ThroughUtf16(const std::string& bytes);
 
 }  // namespace sim::detail

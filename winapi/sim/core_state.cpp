@@ -67,42 +67,110 @@ bool EqualsNoCase(const std::string& a, const std::string& b) {
     return true;
 }
 
+namespace {
+
+bool IsTrailByte(unsigned char c) { return c >= 0x40 && c <= 0xFC && c != 0x7F; }
+
+// One character of cp932 text as Windows' MultiByteToWideChar reads it: the
+// UTF-16 unit and the number of bytes it took.
+char16_t DecodeOne(const std::string& bytes, size_t i, size_t* used) {
+    unsigned char c = static_cast<unsigned char>(bytes[i]);
+    *used = 1;
+    if (c < 0x80) return c;
+    if (c == 0x80) return 0x0080;
+    if (c == 0xA0) return 0xF8F0;
+    if (c >= 0xA1 && c <= 0xDF) return static_cast<char16_t>(0xFF61 + (c - 0xA1));
+    if (c >= 0xFD) return static_cast<char16_t>(0xF8F1 + (c - 0xFD));
+    if (i + 1 >= bytes.size()) return 0;  // a lead byte at the very end reads as NUL
+    *used = 2;
+    unsigned char t = static_cast<unsigned char>(bytes[i + 1]);
+    if (!IsTrailByte(t)) return 0x30FB;  // "・", swallowing the bad trail byte
+    static iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    char in[2] = {bytes[i], bytes[i + 1]};
+    char16_t unit[2] = {0, 0};
+    char* inPtr = in;
+    size_t inLeft = 2;
+    char* outPtr = reinterpret_cast<char*>(unit);
+    size_t outLeft = sizeof unit;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (cd == reinterpret_cast<iconv_t>(-1) || iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) ||
+        outLeft != 2)
+        return 0x30FB;  // unassigned
+    return unit[0];
+}
+
+std::string EncodeOne(char16_t u) {
+    if (u < 0x80) return std::string(1, static_cast<char>(u));
+    if (u == 0x0080) return "\x80";
+    if (u == 0xF8F0) return "\xA0";
+    if (u >= 0xFF61 && u <= 0xFF9F) return std::string(1, static_cast<char>(0xA1 + (u - 0xFF61)));
+    if (u >= 0xF8F1 && u <= 0xF8F3) return std::string(1, static_cast<char>(0xFD + (u - 0xF8F1)));
+    static iconv_t cd = iconv_open("CP932", "UTF-16LE");
+    char16_t in[1] = {u};
+    char out[4];
+    char* inPtr = reinterpret_cast<char*>(in);
+    size_t inLeft = 2;
+    char* outPtr = out;
+    size_t outLeft = sizeof out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (cd == reinterpret_cast<iconv_t>(-1) || iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1))
+        return "\x81\x45";
+    return std::string(out, sizeof out - outLeft);
+}
+
+bool AllAscii(const std::string& bytes) {
+    for (unsigned char c : bytes)
+        if (c >= 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCp932(const std::string& text, const char* separators) {
+    std::vector<std::string> parts(1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < text.size()) {
+            parts.back().append(text, i, 2);
+            ++i;
+        } else if (std::strchr(separators, text[i]) && text[i] != '\0') {
+            parts.emplace_back();
+        } else {
+            parts.back().push_back(text[i]);
+        }
+    }
+    return parts;
+}
+
+size_t LastSeparator(const std::string& text, const char* separators) {
+    size_t last = std::string::npos;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < text.size()) ++i;
+        else if (std::strchr(separators, text[i]) && text[i] != '\0') last = i;
+    }
+    return last;
+}
+
 std::u16string FoldName(const std::string& bytes) {
     std::u16string out;
     out.reserve(bytes.size());
-    bool ascii = true;
-    for (unsigned char c : bytes) {
-        if (c >= 0x80) {
-            ascii = false;
-            break;
-        }
-        out.push_back(LowerUnit(c));
+    for (size_t i = 0; i < bytes.size();) {
+        size_t used;
+        out.push_back(LowerUnit(DecodeOne(bytes, i, &used)));
+        i += used;
     }
-    if (ascii) return out;
-    out.clear();
+    return out;
+}
 
-    static iconv_t cd = iconv_open("UTF-16LE", "CP932");
-    size_t i = 0;
-    while (i < bytes.size()) {
-        unsigned char c = static_cast<unsigned char>(bytes[i]);
-        size_t len = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
-        if (i + len > bytes.size()) len = 1;
-        char in[2] = {bytes[i], len == 2 ? bytes[i + 1] : '\0'};
-        char16_t unit[2] = {0, 0};
-        char* inPtr = in;
-        size_t inLeft = len;
-        char* outPtr = reinterpret_cast<char*>(unit);
-        size_t outLeft = sizeof unit;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        if (cd != reinterpret_cast<iconv_t>(-1) &&
-            iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) && inLeft == 0) {
-            size_t units = (sizeof unit - outLeft) / 2;
-            for (size_t u = 0; u < units; ++u) out.push_back(LowerUnit(unit[u]));
-        } else {
-            // What Windows makes of a byte sequence that is not cp932.
-            out.push_back(u'\u30FB');
-        }
-        i += len;
+std::string ThroughUtf16(const std::string& bytes) {
+    if (AllAscii(bytes)) return bytes;
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        size_t used;
+        out += EncodeOne(DecodeOne(bytes, i, &used));
+        i += used;
     }
     return out;
 }

@@ -60,6 +60,9 @@ struct FileSystem {
     std::map<uintptr_t, std::unique_ptr<FindObject>> finds;
     std::string tempPath;
     bool exitHookSet = false;
+    // Files deleted while open with FILE_SHARE_DELETE: the name stays until
+    // the last handle closes, as on Windows.
+    std::map<FileId, std::string> pendingDeletes;
 };
 
 FileSystem& Fs() {
@@ -91,6 +94,7 @@ void RemoveBase() {
     for (auto& f : fs.files) close(f.second->fd);
     fs.files.clear();
     fs.finds.clear();
+    fs.pendingDeletes.clear();
     if (!fs.base.empty()) RemoveTree(fs.base);
     fs.base.clear();
 }
@@ -100,22 +104,15 @@ bool IsHostPath(const std::string& p) { return !p.empty() && p[0] == '/'; }
 // Windows path to its full form: "X:\a\b" with '.', '..' and doubled
 // separators resolved. Relative paths are taken from "C:\".
 std::string FullWindowsPath(const std::string& path) {
-    std::string p = path;
-    std::replace(p.begin(), p.end(), '/', '\\');
     std::string drive = "C:";
-    std::string rest = p;
-    if (p.size() >= 2 && p[1] == ':') {
-        drive = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(p[0])))) + ":";
-        rest = p.substr(2);
+    std::string rest = path;
+    if (path.size() >= 2 && path[1] == ':' && static_cast<unsigned char>(path[0]) < 0x80) {
+        drive = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])))) + ":";
+        rest = path.substr(2);
     }
-    bool trailing = !rest.empty() && rest.back() == '\\';
+    bool trailing = !rest.empty() && LastSeparator(rest, "\\/") == rest.size() - 1;
     std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= rest.size()) {
-        size_t end = rest.find('\\', start);
-        if (end == std::string::npos) end = rest.size();
-        std::string part = rest.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& part : SplitCp932(rest, "\\/")) {
         if (part.empty() || part == ".") continue;
         if (part == "..") {
             if (!parts.empty()) parts.pop_back();
@@ -131,15 +128,36 @@ std::string FullWindowsPath(const std::string& path) {
     return out;
 }
 
+// Whether a path holds a character no file name may have (the wildcards
+// too, unless `wildcardsAllowed`), or ends in a separator where a file is meant.
+bool BadName(const std::string& path, bool wildcardsAllowed) {
+    if (IsHostPath(path)) return false;
+    std::string rest = (path.size() >= 2 && path[1] == ':') ? path.substr(2) : path;
+    for (const std::string& part : SplitCp932(rest, "\\/")) {
+        for (size_t i = 0; i < part.size(); ++i) {
+            unsigned char c = static_cast<unsigned char>(part[i]);
+            if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < part.size()) {
+                ++i;
+                continue;
+            }
+            if (c < 0x20 || std::strchr("<>:\"|", c)) return true;
+            if (!wildcardsAllowed && (c == '*' || c == '?')) return true;
+        }
+    }
+    return false;
+}
+
+bool EndsWithSeparator(const std::string& path) {
+    return !path.empty() && LastSeparator(path, "\\/") == path.size() - 1;
+}
+
 std::string ToHost(const std::string& windowsPath) {
     if (IsHostPath(windowsPath)) return windowsPath;
     std::string full = FullWindowsPath(windowsPath);
     std::string host = Fs().base + "/" + full.substr(0, 1);
-    std::string rest = full.substr(2);
-    std::replace(rest.begin(), rest.end(), '\\', '/');
-    while (rest.size() > 1 && rest.back() == '/') rest.pop_back();
-    if (rest == "/") return host;
-    return host + rest;
+    for (const std::string& part : SplitCp932(full.substr(2), "\\"))
+        if (!part.empty()) host += "/" + part;
+    return host;
 }
 
 std::string ParentOf(const std::string& host) {
@@ -182,9 +200,12 @@ HANDLE FailHandle(DWORD code) {
 // Whether a new open (read/write/delete wanted, share granted) is compatible
 // with every open handle of the same file.
 bool SharingAllows(const FileId& id, bool read, bool write, bool del, DWORD share) {
+    if (!read && !write && !del) return true;
     for (const auto& entry : Fs().files) {
         const FileObject& f = *entry.second;
         if (f.id.dev != id.dev || f.id.ino != id.ino) continue;
+        // Handles that only look at attributes take no part in sharing.
+        if (!f.read && !f.write && !f.del) continue;
         if (read && !(f.share & FILE_SHARE_READ)) return false;
         if (write && !(f.share & FILE_SHARE_WRITE)) return false;
         if (del && !(f.share & FILE_SHARE_DELETE)) return false;
@@ -210,20 +231,35 @@ std::string SubjectOf(HANDLE h) {
     return it == Fs().finds.end() ? "" : it->second->subject;
 }
 
-// Windows wildcard match, case-insensitive; "*.*" matches every name.
-bool WildMatch(const char* pat, const char* name) {
-    if (*pat == '\0') return *name == '\0';
-    if (*pat == '*') {
-        if (std::strcmp(pat, "*.*") == 0 || std::strcmp(pat, "*") == 0) return true;
-        for (const char* n = name;; ++n) {
-            if (WildMatch(pat + 1, n)) return true;
-            if (*n == '\0') return false;
-        }
+std::vector<std::string> Characters(const std::string& text) {
+    std::vector<std::string> chars;
+    for (size_t i = 0; i < text.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t len = (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && i + 1 < text.size()) ? 2 : 1;
+        std::string ch = text.substr(i, len);
+        if (len == 1) ch[0] = static_cast<char>(std::tolower(c));
+        chars.push_back(ch);
+        i += len - 1;
     }
-    if (*name == '\0') return false;
-    if (*pat == '?' || std::tolower(static_cast<unsigned char>(*pat)) == std::tolower(static_cast<unsigned char>(*name)))
-        return WildMatch(pat + 1, name + 1);
-    return false;
+    return chars;
+}
+
+bool WildMatch(const std::vector<std::string>& pat, size_t p, const std::vector<std::string>& name, size_t n) {
+    if (p == pat.size()) return n == name.size();
+    if (pat[p] == "*") {
+        for (size_t k = n; k <= name.size(); ++k)
+            if (WildMatch(pat, p + 1, name, k)) return true;
+        return false;
+    }
+    if (n == name.size()) return false;
+    return (pat[p] == "?" || pat[p] == name[n]) && WildMatch(pat, p + 1, name, n + 1);
+}
+
+// Windows wildcard match of whole characters, ignoring ASCII case; "*.*"
+// matches every name, with or without a dot.
+bool WildMatch(const std::string& pattern, const std::string& name) {
+    if (pattern == "*.*" || pattern == "*") return true;
+    return WildMatch(Characters(pattern), 0, Characters(name), 0);
 }
 
 WIN32_FIND_DATAA FindData(const std::string& name, const struct stat& st) {
@@ -269,8 +305,21 @@ bool CloseFileHandle(HANDLE h) {
     FileSystem& fs = Fs();
     auto it = fs.files.find(reinterpret_cast<uintptr_t>(h));
     if (it == fs.files.end()) return false;
+    FileId id = it->second->id;
     close(it->second->fd);
     fs.files.erase(it);
+    auto pending = fs.pendingDeletes.find(id);
+    if (pending != fs.pendingDeletes.end()) {
+        bool stillOpen = false;
+        for (const auto& f : fs.files)
+            if (f.second->id.dev == id.dev && f.second->id.ino == id.ino) stillOpen = true;
+        if (!stillOpen) {
+            struct stat st;
+            if (stat(pending->second.c_str(), &st) == 0 && st.st_dev == id.dev && st.st_ino == id.ino)
+                unlink(pending->second.c_str());
+            fs.pendingDeletes.erase(pending);
+        }
+    }
     return true;
 }
 
@@ -296,6 +345,7 @@ BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
     std::string path = lpPathName ? lpPathName : "";
     DWORD status;
     if (TakeFault("CreateDirectoryA", path, &status)) return Fail(status);
+    if (BadName(path, false)) return Fail(ERROR_INVALID_NAME);
     if (path.empty()) return Fail(ERROR_PATH_NOT_FOUND);
     std::string host = ToHost(path);
     struct stat st;
@@ -310,6 +360,7 @@ BOOL RemoveDirectoryA(LPCSTR lpPathName) {
     std::string path = lpPathName ? lpPathName : "";
     DWORD status;
     if (TakeFault("RemoveDirectoryA", path, &status)) return Fail(status);
+    if (BadName(path, false)) return Fail(ERROR_INVALID_NAME);
     std::string host = ToHost(path);
     struct stat st;
     if (stat(host.c_str(), &st) != 0) return Fail(MissingStatus(host));
@@ -322,6 +373,7 @@ static HANDLE OpenFile(const std::string& path, DWORD access, DWORD share, DWORD
                        bool held) {
     if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) return FailHandle(ERROR_INVALID_PARAMETER);
     if (path.empty()) return FailHandle(ERROR_PATH_NOT_FOUND);
+    if (BadName(path, false)) return FailHandle(ERROR_INVALID_NAME);
     bool read = access & (GENERIC_READ | GENERIC_ALL | kReadData);
     bool write = access & (GENERIC_WRITE | GENERIC_ALL | kWriteData | kAppendData);
     bool del = access & (DELETE | GENERIC_ALL);
@@ -329,11 +381,14 @@ static HANDLE OpenFile(const std::string& path, DWORD access, DWORD share, DWORD
     struct stat st;
     bool exists = stat(host.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) return FailHandle(ERROR_ACCESS_DENIED);
+    if (EndsWithSeparator(path)) return FailHandle(ERROR_INVALID_NAME);
     if (!exists) {
         if (!IsDir(ParentOf(host))) return FailHandle(ERROR_PATH_NOT_FOUND);
         if (disposition == OPEN_EXISTING || disposition == TRUNCATE_EXISTING) return FailHandle(ERROR_FILE_NOT_FOUND);
     } else {
         if (disposition == CREATE_NEW) return FailHandle(ERROR_FILE_EXISTS);
+        // Wine's answer for a file whose deletion waits for its handles.
+        if (Fs().pendingDeletes.count(FileId{st.st_dev, st.st_ino})) return FailHandle(ERROR_SHARING_VIOLATION);
         if (!SharingAllows(FileId{st.st_dev, st.st_ino}, read, write, del, share))
             return FailHandle(ERROR_SHARING_VIOLATION);
         bool truncates = disposition == CREATE_ALWAYS || disposition == TRUNCATE_EXISTING;
@@ -492,14 +547,20 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
     std::string path = lpFileName ? lpFileName : "";
     DWORD status;
     if (TakeFault("DeleteFileA", path, &status)) return Fail(status);
+    if (BadName(path, false)) return Fail(ERROR_INVALID_NAME);
     if (path.empty()) return Fail(ERROR_PATH_NOT_FOUND);
     std::string host = ToHost(path);
     struct stat st;
     if (stat(host.c_str(), &st) != 0) return Fail(MissingStatus(host));
     if (S_ISDIR(st.st_mode) || ReadOnly(st)) return Fail(ERROR_ACCESS_DENIED);
-    if (!AllShareDelete(FileId{st.st_dev, st.st_ino})) return Fail(ERROR_SHARING_VIOLATION);
-    // Windows keeps the name until the last handle closes; here it goes at
-    // once (open handles keep working either way).
+    FileId id{st.st_dev, st.st_ino};
+    if (!AllShareDelete(id)) return Fail(ERROR_SHARING_VIOLATION);
+    for (const auto& f : Fs().files) {
+        if (f.second->id.dev == id.dev && f.second->id.ino == id.ino) {
+            Fs().pendingDeletes[id] = host;
+            return TRUE;
+        }
+    }
     if (unlink(host.c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
     return TRUE;
 }
@@ -509,6 +570,7 @@ BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags)
     std::string to = lpNewFileName ? lpNewFileName : "";
     DWORD status;
     if (TakeFault("MoveFileExA", from, &status)) return Fail(status);
+    if (BadName(from, false) || BadName(to, false)) return Fail(ERROR_INVALID_NAME);
     if (from.empty() || to.empty()) return Fail(ERROR_PATH_NOT_FOUND);
     std::string hostFrom = ToHost(from), hostTo = ToHost(to);
     struct stat src, dst;
@@ -532,6 +594,10 @@ DWORD GetFileAttributesA(LPCSTR lpFileName) {
         SetError(status);
         return INVALID_FILE_ATTRIBUTES;
     }
+    if (BadName(path, false)) {
+        SetError(ERROR_INVALID_NAME);
+        return INVALID_FILE_ATTRIBUTES;
+    }
     std::string host = ToHost(path);
     struct stat st;
     if (path.empty() || stat(host.c_str(), &st) != 0) {
@@ -545,6 +611,7 @@ BOOL SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
     std::string path = lpFileName ? lpFileName : "";
     DWORD status;
     if (TakeFault("SetFileAttributesA", path, &status)) return Fail(status);
+    if (BadName(path, false)) return Fail(ERROR_INVALID_NAME);
     std::string host = ToHost(path);
     struct stat st;
     if (path.empty() || stat(host.c_str(), &st) != 0) return Fail(path.empty() ? ERROR_PATH_NOT_FOUND : MissingStatus(host));
@@ -557,10 +624,11 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
     DWORD status;
     if (TakeFault("FindFirstFileA", path, &status)) return FailHandle(status);
     if (path.empty() || !lpFindFileData) return FailHandle(ERROR_PATH_NOT_FOUND);
-    size_t sep = path.find_last_of("\\/");
+    size_t sep = LastSeparator(path, IsHostPath(path) ? "/" : "\\/");
     std::string dirPart = sep == std::string::npos ? "" : path.substr(0, sep + 1);
     std::string pattern = sep == std::string::npos ? path : path.substr(sep + 1);
     if (pattern.empty()) return FailHandle(ERROR_FILE_NOT_FOUND);
+    if (BadName(dirPart, false) || BadName(pattern, true)) return FailHandle(ERROR_INVALID_NAME);
     std::string hostDir = dirPart.empty() ? ToHost("C:\\") : ToHost(dirPart);
     if (!IsDir(hostDir)) return FailHandle(ERROR_PATH_NOT_FOUND);
 
@@ -574,7 +642,7 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
             std::string name = e->d_name;
             bool dots = name == "." || name == "..";
             if (dots && isRoot) continue;
-            if (!WildMatch(pattern.c_str(), name.c_str())) continue;
+            if (!WildMatch(pattern, name)) continue;
             struct stat st;
             if (stat((hostDir + "/" + name).c_str(), &st) != 0) continue;
             std::u16string order = dots ? std::u16string(name == "." ? u"\x01" : u"\x02") : FoldName(name);
@@ -629,7 +697,7 @@ DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, L
     if (nBufferLength < full.size() + 1 || !lpBuffer) return static_cast<DWORD>(full.size() + 1);
     std::memcpy(lpBuffer, full.c_str(), full.size() + 1);
     if (lpFilePart) {
-        size_t sep = full.find_last_of(IsHostPath(path) ? "/" : "\\");
+        size_t sep = LastSeparator(full, IsHostPath(path) ? "/" : "\\");
         *lpFilePart = (sep == std::string::npos || sep + 1 == full.size()) ? nullptr : lpBuffer + sep + 1;
     }
     return static_cast<DWORD>(full.size());

@@ -126,39 +126,10 @@ std::string HandlePath(HKEY hKey) {
     return PathOf(key.get());
 }
 
-// The next path separator at or after `start`. Names are cp932: the trail
-// byte of a two-byte character may be 0x5C and is then no backslash.
-size_t FindSeparator(const std::string& path, size_t start) {
-    for (size_t i = start; i < path.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(path[i]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-            ++i;
-            continue;
-        }
-        if (c == '\\') return i;
-    }
-    return std::string::npos;
-}
-
-// Length of `s` without its trailing separators (a trail byte of 0x5C stays).
-size_t WithoutTrailingSeparators(const std::string& s) {
-    size_t end = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
-            i = i + 1 < s.size() ? i + 1 : i;
-            end = i + 1;
-        } else if (c != '\\') {
-            end = i + 1;
-        }
-    }
-    return end;
-}
-
 std::string JoinPath(const std::string& base, LPCSTR sub) {
     if (!sub || !*sub) return base;
     std::string s(sub);
-    s.resize(WithoutTrailingSeparators(s));
+    while (!s.empty() && LastSeparator(s, "\\") == s.size() - 1) s.pop_back();
     return base.empty() ? s : base + "\\" + s;
 }
 
@@ -170,14 +141,8 @@ HKEY NewKeyHandle(const KeyRef& key, REGSAM access) {
 }
 
 std::vector<std::string> SplitPath(const std::string& path) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = FindSeparator(path, start);
-        if (end == std::string::npos) end = path.size();
-        parts.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
+    if (path.empty()) return {};
+    std::vector<std::string> parts = SplitCp932(path, "\\");
     while (!parts.empty() && parts.back().empty()) parts.pop_back();  // a trailing backslash is harmless
     return parts;
 }
@@ -320,7 +285,7 @@ LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, 
         if (part.empty()) continue;
         KeyRef child = FindChild(*key, part);
         if (!child) {
-            child = AddChild(*key, part);
+            child = AddChild(*key, ThroughUtf16(part));
             disposition = REG_CREATED_NEW_KEY;
         }
         key = child;
@@ -433,13 +398,15 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
     // reading one byte past the buffer to find out.
     if (IsString(dwType) && cbData && lpData[cbData - 1] != 0 && Readable(lpData + cbData) && lpData[cbData] == 0)
         data.push_back('\0');
+    // Strings are held as UTF-16 and given back in cp932.
+    if (IsString(dwType)) data = ThroughUtf16(data);
     std::u16string fold = FoldName(name);
     auto it = key->values.find(fold);
     if (it != key->values.end()) {
         it->second.type = dwType;
         it->second.data = std::move(data);
     } else {
-        key->values.insert(std::make_pair(fold, Value{name, dwType, std::move(data)}));
+        key->values.insert(std::make_pair(fold, Value{ThroughUtf16(name), dwType, std::move(data)}));
     }
     return ERROR_SUCCESS;
 }

@@ -205,13 +205,81 @@ TEST_F(FilesContract, DeleteFileRefusesFoldersAndReadOnlyFiles) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
-TEST_F(FilesContract, OpenWithShareDeleteLetsTheFileGo) {
+// The name stays until the last handle goes; meanwhile it cannot be opened.
+TEST_F(FilesContract, DeletingAFileOpenWithShareDeleteWaitsForItsHandles) {
     WriteBytes(P("f"), "x");
     HANDLE h = Open(P("f"), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(DeleteFileA(P("f").c_str()));
+    EXPECT_TRUE(FileExists(P("f")));
+    EXPECT_EQ(Open(P("f"), GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     CloseHandle(h);
     EXPECT_FALSE(FileExists(P("f")));
+    HANDLE again = Open(P("f"), GENERIC_WRITE, 0, CREATE_NEW);
+    EXPECT_NE(again, INVALID_HANDLE_VALUE);
+    CloseHandle(again);
+}
+
+TEST_F(FilesContract, HandlesWithoutDataAccessDoNotBlock) {
+    WriteBytes(P("f"), "x");
+    HANDLE look = Open(P("f"), 0, 0, OPEN_EXISTING);
+    ASSERT_NE(look, INVALID_HANDLE_VALUE);
+    HANDLE exclusive = Open(P("f"), GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING);
+    EXPECT_NE(exclusive, INVALID_HANDLE_VALUE);
+    CloseHandle(exclusive);
+    CloseHandle(look);
+}
+
+TEST_F(FilesContract, NamesWithForbiddenCharactersAreInvalid) {
+    for (const char* name : {"a*b", "a?b", "a|b", "a\"b", "a<b", "a>b"}) {
+        EXPECT_EQ(Open(P(name), GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE) << name;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME)) << name;
+    }
+    WriteBytes(P("f.txt"), "x");
+    EXPECT_EQ(Open(P("f.txt\\"), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME));
+    EXPECT_EQ(Open(P("new.txt\\"), GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_NAME));
+    EXPECT_EQ(Open(P("f.txt\\x"), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);  // a file is no folder
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_TRUE(CreateDirectoryA(P("sub\\").c_str(), nullptr));  // a folder may end in a separator
+}
+
+// 0x5C is also the second byte of many double-byte characters ("ソ", "表"):
+// it must not split a name.
+TEST_F(FilesContract, DoubleByteNamesWithBackslashTrailBytes) {
+    const std::string folder = "\x83\x5c\x83\x74\x83\x67";  // ソフト
+    const std::string file = "\x95\x5c.txt";                // 表.txt
+    ASSERT_TRUE(CreateDirectoryA(P(folder).c_str(), nullptr));
+    WriteBytes(P(folder + "\\" + file), "data");
+    EXPECT_EQ(ReadBytes(P(folder + "\\" + file)), "data");
+    EXPECT_EQ(ListFiles(P(folder)), std::vector<std::string>{file});
+    DWORD endError;
+    std::vector<Entry> listed = List(P(folder + "\\*.txt"), &endError);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].name, file);
+    CHAR full[MAX_PATH];
+    LPSTR part = nullptr;
+    ASSERT_GT(GetFullPathNameA(P(folder + "\\" + file).c_str(), MAX_PATH, full, &part), 0u);
+    EXPECT_STREQ(part, file.c_str());
+    ASSERT_TRUE(DeleteFileA(P(folder + "\\" + file).c_str()));
+    EXPECT_TRUE(RemoveDirectoryA(P(folder).c_str()));
+}
+
+TEST_F(FilesContract, FindWithoutWildcardsFindsTheNamedEntry) {
+    WriteBytes(P("f.txt"), "x");
+    DWORD endError;
+    std::vector<Entry> one = List(P("f.txt"), &endError);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].name, "f.txt");
+    EXPECT_EQ(endError, static_cast<DWORD>(ERROR_NO_MORE_FILES));
+    std::string folder = Dir().substr(0, Dir().size() - 1);
+    std::vector<Entry> self = List(folder, &endError);
+    ASSERT_EQ(self.size(), 1u);
+    EXPECT_EQ(self[0].attributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_TRUE(List(Dir(), &endError).empty());  // a folder with its separator names nothing
+    EXPECT_EQ(endError, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST_F(FilesContract, Folders) {

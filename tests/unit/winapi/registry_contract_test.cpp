@@ -78,6 +78,18 @@ TEST_F(RegistryContract, OpenIgnoresCaseAndEnumerationKeepsIt) {
     EXPECT_EQ(SubkeyNames(Root()), std::vector<std::string>{"MixedCase"});
 }
 
+TEST_F(RegistryContract, DoubleByteNamesWithBackslashTrailBytes) {
+    const std::string name = "\x83\x5c\x83\x74\x83\x67";  // ソフト: 0x5C is a trail byte
+    EXPECT_EQ(Create(name + "\\\x95\x5c"), static_cast<DWORD>(REG_CREATED_NEW_KEY));  // 表 below it
+    EXPECT_EQ(SubkeyNames(Root()), std::vector<std::string>{name});
+    HKEY key;
+    ASSERT_EQ(RegOpenKeyExA(Root(), name.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_EQ(SubkeyNames(key), std::vector<std::string>{"\x95\x5c"});
+    RegCloseKey(key);
+    EXPECT_EQ(RegDeleteKeyA(Root(), (name + "\\\x95\x5c").c_str()), ERROR_SUCCESS);
+    EXPECT_EQ(RegDeleteKeyA(Root(), name.c_str()), ERROR_SUCCESS);
+}
+
 TEST_F(RegistryContract, PathForms) {
     Create("a\\b");
     HKEY key;
@@ -219,6 +231,46 @@ TEST_F(RegistryContract, StringWithoutTerminatorGainsTheOneBehindIt) {
     ASSERT_EQ(RegQueryValueExA(Root(), "b", nullptr, nullptr, data, &size), ERROR_SUCCESS);
     EXPECT_EQ(size, 3u);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(data), 3), "abc");
+}
+
+// Strings and names are held as UTF-16: broken cp932 does not come back as
+// it went in. Binary values are untouched.
+TEST_F(RegistryContract, StringsMakeATripThroughUtf16) {
+    struct Case {
+        DWORD type;
+        std::string in;
+        std::string out;
+    };
+    const Case cases[] = {
+        {REG_SZ, "\x82", std::string("\0", 1)},                    // lead byte at the end: NUL
+        {REG_SZ, std::string("\x82\0", 2), "\x81\x45"},            // bad trail byte: "・", NUL swallowed
+        {REG_SZ, std::string("\x82\x20\0", 3), std::string("\x81\x45\0", 3)},
+        {REG_SZ, std::string("\xed\x40\0", 3), std::string("\xfa\x5c\0", 3)},  // NEC-selected IBM to IBM
+        {REG_SZ, std::string("\x85\x40\0", 3), std::string("\x81\x45\0", 3)},  // unassigned
+        {REG_SZ, std::string("\x80\xa0\xfd\xff\0", 5), std::string("\x80\xa0\xfd\xff\0", 5)},
+        {REG_SZ, std::string("\x87\x40\xf0\x40\0", 5), std::string("\x87\x40\xf0\x40\0", 5)},
+        {REG_SZ, "\x82\xa0\x82", std::string("\x82\xa0\0", 3)},
+        {REG_EXPAND_SZ, "\x82", std::string("\0", 1)},
+        {REG_MULTI_SZ, std::string("\x82\0\0", 3), std::string("\x81\x45\0", 3)},
+        {REG_BINARY, "\x82", "\x82"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        std::string name = "v" + std::to_string(n++);
+        std::string buffer = c.in + "A";  // no NUL right behind the counted bytes
+        ASSERT_EQ(RegSetValueExA(Root(), name.c_str(), 0, c.type, reinterpret_cast<const BYTE*>(buffer.data()),
+                                 static_cast<DWORD>(c.in.size())),
+                  ERROR_SUCCESS);
+        BYTE data[32];
+        DWORD size = sizeof data;
+        ASSERT_EQ(RegQueryValueExA(Root(), name.c_str(), nullptr, nullptr, data, &size), ERROR_SUCCESS) << name;
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), c.out) << name;
+    }
+
+    for (const char* name : {"\x80x", "\xed\x40", "\xfa\x40", "\x87\x40", "z\x82", "\xa0y", "\xfd"}) Create(name);
+    EXPECT_EQ(SubkeyNames(Root()),
+              (std::vector<std::string>{std::string("z\0", 2), "\x80x", "\xfa\x40", "\x87\x40", "\xfa\x5c", "\xa0y",
+                                        "\xfd"}));
 }
 
 TEST_F(RegistryContract, ValuesEnumerateInFoldedOrder) {
