@@ -86,9 +86,14 @@ struct MessageBoxCall {
 };
 // Answers for the next message boxes, in order. With none queued, a box is
 // answered with its first button (IDOK, IDYES) and the call is recorded all
-// the same.
+// the same. An answer that is no button of the box throws (a test error).
+// As on Windows, a box whose owner is no window is not shown: MessageBoxA
+// returns -1 (Wine's value) with ERROR_INVALID_WINDOW_HANDLE, nothing recorded.
 void QueueMessageBoxAnswer(int answer);
 const std::vector<MessageBoxCall>& MessageBoxes();
+// A top-level window for tests that need an owner without running a dialog
+// (gone at Reset).
+HWND CreateOwnerWindow();
 
 struct FileDialogCall {
     bool save;         // GetSaveFileNameA (true) or GetOpenFileNameA
@@ -98,7 +103,11 @@ struct FileDialogCall {
     std::string defExt;
 };
 // Next file dialog answer: a path to return (with the default extension
-// appended when it has none, as the real dialog does), or cancel.
+// appended when it has none, as the real dialog does), or cancel. With none
+// queued the dialog is cancelled. A record of the wrong size (lStructSize) is
+// refused before anything is shown or recorded; a path longer than nMaxFile
+// fails with its size in the first two bytes; an open dialog with
+// OFN_FILEMUSTEXIST throws when the answer names no existing file.
 void QueueFileDialogAnswer(const std::string& path);
 void QueueFileDialogCancel();
 const std::vector<FileDialogCall>& FileDialogs();
@@ -109,12 +118,22 @@ const std::vector<FileDialogCall>& FileDialogs();
 // script returns and the dialog has not ended, the simulation closes it as the
 // close box would (WM_COMMAND IDCANCEL) and, if still open, ends it with -1.
 // Scripts are used in order, one per DialogBoxParamA call; with none queued the
-// dialog is closed as above right after WM_INITDIALOG.
+// dialog is closed as above right after WM_INITDIALOG. A dialog that ends
+// during WM_INITDIALOG is never seen by the user and takes no script.
+// While a dialog runs its owner is disabled, so a nested dialog's script
+// cannot click in the outer one. A template that is not in the resource
+// script fails as on Windows (-1, ERROR_RESOURCE_NAME_NOT_FOUND); a script
+// that does not parse throws sim::ResourceScriptError (ui_resource.h).
 using DialogScript = std::function<void(HWND dialog, int templateId)>;
 void QueueDialogScript(DialogScript script);
 // Delivers WM_COMMAND (BN_CLICKED) for control `id` to the dialog procedure,
-// toggling an automatic check box first, as a real click does.
+// toggling an automatic check box first, as a real click does. A disabled or
+// hidden control, an ended dialog or one under a modal dialog ignores the
+// click; Click(dialog, IDCANCEL) without a Cancel button is the close box.
+// A control that does not exist or is no button throws (a test error).
 void Click(HWND dialog, int id);
+// True once EndDialog was called for the dialog, and for a handle whose
+// dialog is gone.
 bool DialogEnded(HWND dialog);
 
 struct DialogCall {
@@ -128,7 +147,8 @@ const std::vector<DialogCall>& Dialogs();
 // Shutdown requests that reached ExitWindowsEx successfully.
 const std::vector<UINT>& ExitWindowsCalls();
 
-// Dialog templates are read from this resource script (UTF-8).
+// Dialog templates are read from this resource script (UTF-8); by default the
+// product's resources/brelvane.rc. Reset goes back to the default.
 void SetResourceScript(const std::string& hostPath);
 
 }  // namespace sim

@@ -13,7 +13,7 @@ const char kAdvice[] =
     "ほかのプログラムを終了してから、やり直してください。問題が解決しない場合は、システムを再起動してください。";
 
 TEST_F(ReportSystemErrorTest, ShowsContextSystemTextAndAdvice) {
-    HWND owner = reinterpret_cast<HWND>(0x1234);
+    HWND owner = sim::CreateOwnerWindow();
     SetLastError(ERROR_ACCESS_DENIED);
     ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\x\"が見つかりません。");
 
