@@ -37,7 +37,8 @@ protected:
         HKEY key = nullptr;
         LONG status = RegOpenKeyExA(Root(), below.c_str(), 0, KEY_READ, &key);
         if (status == ERROR_SUCCESS) RegCloseKey(key);
-        return status == ERROR_SUCCESS;
+        // A key denied to us still exists.
+        return status != ERROR_FILE_NOT_FOUND;
     }
 };
 
