@@ -2,6 +2,8 @@
 // "#F#" into the files of a work directory, named like the files of one tree
 // (proxy, proxy.0, proxy.1, proxy.0.0, ...); the tree "proxy" is validated
 // and loaded into an empty key. Nothing may leak, crash or read out of bounds.
+// The simulated machine is reset every few thousand inputs (a reset per input
+// would dominate the run); in between, the files and the key are removed.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -24,11 +26,30 @@ void WriteFileBytes(const std::string& path, const uint8_t* data, size_t size) {
     CloseHandle(file);
 }
 
+void RemoveKey(HKEY parent, const char* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(parent, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    CHAR child[256];
+    DWORD length = sizeof child;
+    while (RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        RemoveKey(key, child);
+        length = sizeof child;
+    }
+    RegCloseKey(key);
+    RegDeleteKeyA(parent, name);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    sim::Reset();
-    CreateDirectoryA("C:\\work", nullptr);
+    static unsigned runs = 0;
+    if (runs++ % 4096 == 0) {
+        sim::Reset();
+        CreateDirectoryA("C:\\work", nullptr);
+    } else {
+        for (const char* name : kNames) DeleteFileA((std::string(kDirectory) + name).c_str());
+        RemoveKey(HKEY_CURRENT_USER, "Software\\Fuzz");
+    }
 
     size_t start = 0;
     size_t file = 0;
