@@ -52,7 +52,7 @@ private:
 int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth);
 BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size);
 bool TakeName(const Record& record, LPSTR name);
-bool IsSingleKeyName(LPCSTR name);
+bool IsUsableKeyName(LPCSTR name);
 bool IsExpectedSubkeyFile(const Record& record, LPCSTR fileName, DWORD rank);
 void ReportBadName(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD recordNumber, const Record& record);
 void ReportBadSubkeyFile(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD recordNumber, LPCSTR subkeyName,
@@ -100,7 +100,7 @@ int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
         CHAR name[kMaxNameField + 1];
         const bool subkey = record.type == kSubkeyMarker;
         const DWORD rank = subkey ? subkeyRank++ : 0;
-        if (!TakeName(record, name) || (subkey && !IsSingleKeyName(name))) {
+        if (!TakeName(record, name) || (subkey && !IsUsableKeyName(name))) {
             ReportBadName(context.owner, context.directory, fileName, recordNumber, record);
             if (context.dryRun) return 0;
             continue;
@@ -226,16 +226,19 @@ bool TakeName(const Record& record, LPSTR name) {
     return true;
 }
 
-// Lead bytes of a two-byte character in code page 932; the trail byte may be
-// 0x5C, which is then part of the character and not a backslash.
+// Lead bytes of a two-byte character in code page 932, and the bytes that
+// may follow one; a trail byte may be 0x5C, which is then no backslash.
 bool IsLeadByte(BYTE byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+bool IsTrailByte(BYTE byte) { return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC); }
 
-// A subkey name is one path component: a backslash would make the registry
-// create a nested key (and could climb out of the destination).
-bool IsSingleKeyName(LPCSTR name) {
+// A subkey name must be one path component (a backslash would make the
+// registry create a nested key, and could climb out of the destination) and
+// whole cp932: a lead byte without its trail byte makes a key that is listed
+// under another name and then can neither be opened nor cleared.
+bool IsUsableKeyName(LPCSTR name) {
     for (const BYTE* p = reinterpret_cast<const BYTE*>(name); *p; ++p) {
         if (IsLeadByte(*p)) {
-            if (!p[1]) break;
+            if (!IsTrailByte(p[1])) return false;
             ++p;
         } else if (*p == '\\') {
             return false;

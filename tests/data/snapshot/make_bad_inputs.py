@@ -55,6 +55,9 @@ snapshots = {
     'subkey-file-leading-zero': subkey(b'S', b'proxy.00') + NEXT,
     # A subkey name that would nest below the destination.
     'subkey-name-backslash': subkey(b'a\\b', b'proxy.0') + NEXT,
+    # A subkey name ending in a lone cp932 lead byte: the registry would list
+    # the key under a name that cannot be opened, nor the key cleared.
+    'subkey-name-broken-cp932': subkey(b'S\x8e', b'proxy.0') + NEXT,
     # A subkey record whose own file is not there.
     'subkey-file-missing': subkey(b'S', b'proxy.0') + NEXT,
 }

@@ -133,6 +133,12 @@ TEST_F(SnapshotBadInputTest, SubkeyNameWithABackslashIsRefused) {
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(Root(), "a", 0, KEY_READ, &nested));
 }
 
+TEST_F(SnapshotBadInputTest, SubkeyNameOfBrokenCp932IsRefused) {
+    Put("proxy.0", Value("x", REG_DWORD, Dword(1)));
+    Check("subkey-name-broken-cp932", Values({kNext}), BadName(1, "S\x8E"), BadName(1, "S\x8E"));
+    EXPECT_TRUE(DumpTree(Root()).subkeys.empty());
+}
+
 TEST_F(SnapshotBadInputTest, MissingSubkeyFileLeavesTheSubkeyEmpty) {
     Put("proxy", DataFile("subkey-file-missing.proxy"));
     EXPECT_EQ(1, Load());

@@ -278,3 +278,4 @@ TEST_F(SnapshotLoaderTest, ValidationOfAMissingFile) {
 #endif
 
 }  // namespace
+
