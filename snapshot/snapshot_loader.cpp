@@ -251,7 +251,10 @@ bool IsUsableKeyName(LPCSTR name) {
 // this rank: the parent's file name, a full stop and the rank in decimal.
 // Bytes after the first NUL of the field are ignored.
 bool IsExpectedSubkeyFile(const Record& record, LPCSTR fileName, DWORD rank) {
-    CHAR expected[kMessageBufferSize];
+    // Room for the longest name that can pass, a rank of ten digits and the
+    // NUL; a longer parent name can have no valid subkey file.
+    CHAR expected[kMaxSnapshotFileName + 12];
+    if (lstrlenA(fileName) > kMaxSnapshotFileName - 2) return false;
     int expectedLength = wsprintfA(expected, "%s.%d", fileName, static_cast<int>(rank));
     if (expectedLength > kMaxSnapshotFileName) return false;
     DWORD length = 0;
