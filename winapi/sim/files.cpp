@@ -11,10 +11,12 @@
 // device and inode, so a renamed open file stays the same file.
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,8 +67,17 @@ struct FileSystem {
     std::map<FileId, std::string> pendingDeletes;
 };
 
+void StartFiles();
+
+// Usable before the first sim::Reset() too: the private root is made on
+// first use, never left empty (which would put "C:\" at the host's "/C").
 FileSystem& Fs() {
     static FileSystem fs;
+    static bool started = false;
+    if (!started) {
+        started = true;
+        StartFiles();
+    }
     return fs;
 }
 
@@ -197,6 +208,9 @@ HANDLE FailHandle(DWORD code) {
     return INVALID_HANDLE_VALUE;
 }
 
+// Successful calls leave the last error as it was, as Windows does; only
+// CreateFileA says whether it met an existing file.
+
 // Whether a new open (read/write/delete wanted, share granted) is compatible
 // with every open handle of the same file.
 bool SharingAllows(const FileId& id, bool read, bool write, bool del, DWORD share) {
@@ -278,10 +292,39 @@ WIN32_FIND_DATAA FindData(const std::string& name, const struct stat& st) {
 
 }  // namespace
 
+void ResetFiles();
+
+namespace {
+
+// Roots left behind by simulated machines whose process died without
+// running its exit handlers (a crash, a killed test, a fuzzer's _exit): the
+// folder name carries the owner's process id.
+void SweepDeadRoots() {
+    DIR* d = opendir("/tmp");
+    if (!d) return;
+    std::vector<std::string> dead;
+    while (dirent* e = readdir(d)) {
+        int pid = 0;
+        char rest[32];
+        if (std::sscanf(e->d_name, "brvsim.%d.%31s", &pid, rest) != 2 || pid <= 0) continue;
+        if (kill(pid, 0) == -1 && errno == ESRCH) dead.push_back(std::string("/tmp/") + e->d_name);
+    }
+    closedir(d);
+    for (const std::string& path : dead) RemoveTree(path);
+}
+
+void StartFiles() {
+    SweepDeadRoots();
+    ResetFiles();
+}
+
+}  // namespace
+
 void ResetFiles() {
     FileSystem& fs = Fs();
     RemoveBase();
-    char pattern[] = "/tmp/brvsim.XXXXXX";
+    char pattern[64];
+    std::snprintf(pattern, sizeof pattern, "/tmp/brvsim.%d.XXXXXX", static_cast<int>(getpid()));
     if (mkdtemp(pattern)) fs.base = pattern;
     mkdir((fs.base + "/C").c_str(), 0755);
     if (!fs.exitHookSet) {
@@ -352,7 +395,6 @@ BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
     if (stat(host.c_str(), &st) == 0) return Fail(ERROR_ALREADY_EXISTS);
     if (!IsDir(ParentOf(host))) return Fail(ERROR_PATH_NOT_FOUND);
     if (mkdir(host.c_str(), 0755) != 0) return Fail(ERROR_ACCESS_DENIED);
-    SetError(ERROR_SUCCESS);
     return TRUE;
 }
 
@@ -500,7 +542,6 @@ DWORD SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveH
     }
     lseek(f->fd, target, SEEK_SET);
     if (lpDistanceToMoveHigh) *lpDistanceToMoveHigh = static_cast<LONG>(target >> 32);
-    SetError(ERROR_SUCCESS);
     return static_cast<DWORD>(target);
 }
 
@@ -530,7 +571,6 @@ DWORD GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
     fstat(f->fd, &st);
     uint64_t size = static_cast<uint64_t>(st.st_size);
     if (lpFileSizeHigh) *lpFileSizeHigh = static_cast<DWORD>(size >> 32);
-    SetError(ERROR_SUCCESS);
     return static_cast<DWORD>(size);
 }
 
@@ -658,7 +698,6 @@ HANDLE FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA lpFindFileData) {
     object->next = 1;
     HANDLE h = NewHandleValue();
     Fs().finds[reinterpret_cast<uintptr_t>(h)] = std::move(object);
-    SetError(ERROR_SUCCESS);
     return h;
 }
 

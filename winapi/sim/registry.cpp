@@ -70,11 +70,17 @@ const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKE
 struct Registry {
     KeyRef roots[4];
     std::unordered_map<uintptr_t, OpenKey> open;
-    uintptr_t nextHandle = 0x2000;
 };
 
+// Usable before the first sim::Reset() too.
 Registry& Reg() {
     static Registry registry;
+    if (!registry.roots[0]) {
+        for (int i = 0; i < 4; ++i) {
+            registry.roots[i] = std::make_shared<Key>();
+            registry.roots[i]->name = kRootNames[i];
+        }
+    }
     return registry;
 }
 
@@ -133,11 +139,12 @@ std::string JoinPath(const std::string& base, LPCSTR sub) {
     return base.empty() ? s : base + "\\" + s;
 }
 
+// Key handles come from the same numbering as file handles, as in Windows'
+// one handle table: a file handle passed as a key is never taken for one.
 HKEY NewKeyHandle(const KeyRef& key, REGSAM access) {
-    Registry& r = Reg();
-    r.nextHandle += 4;
-    r.open[r.nextHandle] = OpenKey{key, access};
-    return reinterpret_cast<HKEY>(r.nextHandle);
+    uintptr_t value = reinterpret_cast<uintptr_t>(NewHandleValue());
+    Reg().open[value] = OpenKey{key, access};
+    return reinterpret_cast<HKEY>(value);
 }
 
 std::vector<std::string> SplitPath(const std::string& path) {
@@ -213,7 +220,6 @@ void StoreName(const std::string& name, LPSTR buffer, LPDWORD size) {
 void ResetRegistry() {
     Registry& r = Reg();
     r.open.clear();
-    r.nextHandle = 0x2000;
     for (int i = 0; i < 4; ++i) {
         r.roots[i] = std::make_shared<Key>();
         r.roots[i]->name = kRootNames[i];
@@ -340,14 +346,23 @@ LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchVal
     if (dwIndex >= key->values.size()) return ERROR_NO_MORE_ITEMS;
     const Value& v = key->values.find_by_order(dwIndex)->second;
     DWORD size = static_cast<DWORD>(v.data.size());
-    if (!NameFits(v.name, lpcchValueName)) return ERROR_MORE_DATA;
+    if (lpType) *lpType = v.type;
+    // Wine's order: a short data buffer is told first and nothing is copied;
+    // a short name buffer still gets the data and as much of the name as fits.
     if (lpData && *lpcbData < size) {
         *lpcbData = size;
-        if (lpType) *lpType = v.type;
+        return ERROR_MORE_DATA;
+    }
+    if (!NameFits(v.name, lpcchValueName)) {
+        if (lpData) std::memcpy(lpData, v.data.data(), size);
+        if (lpcbData) *lpcbData = size;
+        if (*lpcchValueName) {
+            std::memcpy(lpValueName, v.name.data(), *lpcchValueName - 1);
+            lpValueName[*lpcchValueName - 1] = '\0';
+        }
         return ERROR_MORE_DATA;
     }
     StoreName(v.name, lpValueName, lpcchValueName);
-    if (lpType) *lpType = v.type;
     if (lpData) std::memcpy(lpData, v.data.data(), size);
     if (lpcbData) *lpcbData = size;
     return ERROR_SUCCESS;

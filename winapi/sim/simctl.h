@@ -24,6 +24,9 @@ void Reset();
 std::string HostRoot();
 // Maps a Windows path ("C:\a\b") to its host path. Paths that start with '/'
 // are host paths already and pass through unchanged (brvlha on Linux).
+// '\' and '/' both separate (never the 0x5C trail byte of a cp932
+// character). Unlike Windows, names keep their exact case: "A.TXT" does not
+// find "a.txt".
 std::string HostPath(const std::string& windowsPath);
 
 // ---- leak counters (must all be 0 at the end of every test) ---------------
@@ -43,6 +46,12 @@ int LocalBlockCount();  // FormatMessageA buffers not LocalFree'd
 // ends with "\" + text, case-insensitively.
 // Registry functions return the status; others return their failure value
 // and set the last error to it. HeapAlloc returns NULL.
+// Window functions: the subject of a call on a control is "<template id>\<id>"
+// of its dialog ("112@7"), on a dialog "<template id>"; message calls
+// (SendMessageA, SendDlgItemMessageA) add "\<message name>", so "LB_SETSEL"
+// or "1007\LB_SETSEL" aims at one message, which then fails with LB_ERR (list
+// box messages) or 0. DialogBoxParamA's subject is the template id (-1 on
+// failure), MessageBoxA's the text (0), the file dialogs' the title (FALSE).
 void FailCall(const std::string& function, int nth, DWORD status, const std::string& subject = "");
 // Makes every call from the nth on fail (a persistent fault).
 void FailCallsFrom(const std::string& function, int nth, DWORD status, const std::string& subject = "");
@@ -73,7 +82,9 @@ void SetModuleFileName(const std::string& windowsPath);
 // Without it AdjustTokenPrivileges succeeds with ERROR_NOT_ALL_ASSIGNED and
 // ExitWindowsEx fails with ERROR_PRIVILEGE_NOT_HELD, as on Windows.
 void SetShutdownPrivilegeHeld(bool held);
-// Simulates another process holding a file open with the given share mode.
+// Simulates another process holding a file open with the given share mode
+// (for reading and writing; the file is made when missing). Not counted by
+// OpenHandleCount(); CloseHandle() lets go of it, and so does Reset().
 HANDLE HoldFileOpen(const std::string& windowsPath, DWORD shareMode);
 
 // ---- the scripted user ------------------------------------------------------
@@ -132,6 +143,15 @@ void QueueDialogScript(DialogScript script);
 // click; Click(dialog, IDCANCEL) without a Cancel button is the close box.
 // A control that does not exist or is no button throws (a test error).
 void Click(HWND dialog, int id);
+// Types `text` into edit control `id` as a user who selects its text and
+// types anew: nothing happens in a disabled, hidden or read-only edit; the
+// text is cut to the EM_LIMITTEXT limit (characters); the dialog hears
+// EN_UPDATE and EN_CHANGE.
+void Type(HWND dialog, int id, const std::string& text);
+// Clicks item `index` of list box `id`: toggles it in a multiple-selection
+// box, selects only it otherwise; LBN_SELCHANGE follows when the box has
+// LBS_NOTIFY and the selection changed. A missing item throws.
+void ClickListItem(HWND dialog, int id, int index);
 // True once EndDialog was called for the dialog, and for a handle whose
 // dialog is gone.
 bool DialogEnded(HWND dialog);
@@ -142,6 +162,8 @@ struct DialogCall {
     LPARAM param;
     INT_PTR result;
 };
+// Every DialogBoxParamA call in order (an inner dialog after its outer one),
+// failed calls included with their result; templateId is -1 for a name.
 const std::vector<DialogCall>& Dialogs();
 
 // Shutdown requests that reached ExitWindowsEx successfully.

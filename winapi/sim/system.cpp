@@ -34,8 +34,16 @@ struct Machine {
     std::vector<UINT> exitCalls;
 };
 
+void DefaultMachine();
+
+// Usable before the first sim::Reset() too.
 Machine& M() {
     static Machine machine;
+    static bool started = false;
+    if (!started) {
+        started = true;
+        DefaultMachine();
+    }
     return machine;
 }
 
@@ -475,10 +483,8 @@ DWORD GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) {
         return 0;
     }
     if (nSize < name.size() + 1) {
-        // Cut and terminated, returning the buffer size (Windows XP leaves
-        // the NUL out; later versions and Wine put it in).
-        std::memcpy(lpFilename, name.data(), nSize - 1);
-        lpFilename[nSize - 1] = '\0';
+        // Cut without a NUL, returning the buffer size (Windows XP and Wine).
+        std::memcpy(lpFilename, name.data(), nSize);
         SetError(ERROR_INSUFFICIENT_BUFFER);
         return nSize;
     }

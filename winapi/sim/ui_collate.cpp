@@ -28,8 +28,8 @@ struct CollationChar {
     uint16_t code;
     uint8_t primaryLength;
     const char* primary;
-    uint8_t diacritic;
-    uint8_t caseWeight;
+    uint8_t diacritic[2];  // per primary weight (two for the few expansions)
+    uint8_t caseWeight[2];
     uint8_t small;  // kana weights; 0 when the character is no kana
     uint8_t type;
     uint8_t width;
@@ -51,8 +51,11 @@ constexpr uint8_t kFullWidth = 0xC5;
 
 struct Weights {
     std::string primary;
+    int slots = 1;  // primary weights (an expansion such as U+33A1 has two)
     uint8_t diacritic = kDefaultDiacritic;
     uint8_t caseWeight = kDefaultCase;
+    uint8_t diacritic2 = kDefaultDiacritic;
+    uint8_t caseWeight2 = kDefaultCase;
     uint8_t small = 0, type = 0, width = 0;
     uint16_t vowel = 0;
     uint8_t repeat = 0;
@@ -67,8 +70,11 @@ Weights Lookup(unsigned code) {
                               [](const CollationChar& e, unsigned v) { return e.code < v; });
     if (c != std::end(kCollationChars) && c->code == code) {
         w.primary.assign(c->primary, c->primaryLength);
-        w.diacritic = c->diacritic;
-        w.caseWeight = c->caseWeight;
+        w.slots = c->primaryLength == 4 ? 2 : 1;
+        w.diacritic = c->diacritic[0];
+        w.caseWeight = c->caseWeight[0];
+        w.diacritic2 = c->diacritic[1];
+        w.caseWeight2 = c->caseWeight[1];
         w.small = c->small, w.type = c->type, w.width = c->width;
         w.vowel = c->vowel;
         w.repeat = c->repeat;
@@ -84,7 +90,17 @@ Weights Lookup(unsigned code) {
             return w;
         }
     }
-    // User-defined and unmapped characters sort after everything, by code.
+    // User-defined characters (cp932 F040..F9FC, U+E000..U+E757): three
+    // bytes counting up from A9 02 02, four to a step of the middle byte.
+    unsigned lead = code >> 8, trail = code & 0xFF;
+    if (lead >= 0xF0 && lead <= 0xF9 && trail >= 0x40 && trail <= 0xFC && trail != 0x7F) {
+        unsigned n = (lead - 0xF0) * 188 + (trail - 0x40) - (trail > 0x7F ? 1 : 0);
+        unsigned q = n / 4;
+        static const uint8_t kLast[] = {0x02, 0x43, 0x84, 0xC5};
+        w.primary = std::string{(char)(0xA9 + q / 254), (char)(0x02 + q % 254), (char)kLast[n % 4]};
+        return w;
+    }
+    // Unmapped codes sort after everything, by code.
     w.primary = std::string{(char)0xFF, (char)0xFE} + Primary16(code);
     return w;
 }
@@ -152,7 +168,11 @@ std::string SortKey(const std::string& text) {
         primary += w.primary;
         diacritic += (char)w.diacritic;
         caseWeights += (char)w.caseWeight;
-        ++counted;
+        if (w.slots == 2) {
+            diacritic += (char)w.diacritic2;
+            caseWeights += (char)w.caseWeight2;
+        }
+        counted += (unsigned)w.slots;
         previous = w.primary;
         previousKana = w.type != 0;
         if (previousKana) {

@@ -1,8 +1,9 @@
 // The simulated dialog manager: DialogBoxParamA builds the dialog from its
 // template in the resource script, sends WM_INITDIALOG and lets the test's
 // scripted user play it until EndDialog. Modal like the real one: the owner
-// is disabled while the dialog runs, and a dialog opened from a dialog
+// is disabled while the dialog exists, and a dialog opened from a dialog
 // procedure runs inside the outer one with the next queued script.
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -27,6 +28,18 @@ DialogState& State() {
     return state;
 }
 
+constexpr DWORD kClipSiblings = 0x04000000;  // WS_CLIPSIBLINGS
+constexpr DWORD kBorder = 0x00800000;        // WS_BORDER
+constexpr DWORD kVScroll = 0x00200000;       // WS_VSCROLL
+constexpr DWORD kHScroll = 0x00100000;       // WS_HSCROLL
+constexpr DWORD kThreeDLook = 0x04;          // DS_3DLOOK
+constexpr DWORD kModalFrame = 0x80;          // DS_MODALFRAME
+constexpr DWORD kExDlgModalFrame = 0x1;      // WS_EX_DLGMODALFRAME
+constexpr DWORD kExNoParentNotify = 0x4;     // WS_EX_NOPARENTNOTIFY
+constexpr DWORD kExWindowEdge = 0x100;       // WS_EX_WINDOWEDGE
+constexpr DWORD kExClientEdge = 0x200;       // WS_EX_CLIENTEDGE
+constexpr DWORD kExControlParent = 0x10000;  // WS_EX_CONTROLPARENT
+
 Kind KindOf(const std::string& className) {
     if (className == "Button") return Kind::Button;
     if (className == "Static") return Kind::Static;
@@ -38,8 +51,10 @@ Kind KindOf(const std::string& className) {
 Window* Build(const DialogTemplate& t, HINSTANCE instance, HWND owner, DLGPROC proc) {
     Window* d = NewWindow(Kind::Dialog);
     d->className = "#32770";
-    d->style = t.style;
-    d->exStyle = t.exStyle;
+    // The styles as the window manager leaves them after creation (Wine):
+    // 3-D look, clipped siblings, a control parent with a window edge.
+    d->style = t.style | kClipSiblings | kThreeDLook;
+    d->exStyle = t.exStyle | kExControlParent | kExWindowEdge | ((t.style & kModalFrame) ? kExDlgModalFrame : 0);
     d->text = t.caption;
     d->x = t.x, d->y = t.y, d->cx = t.cx, d->cy = t.cy;
     d->instance = instance;
@@ -50,8 +65,17 @@ Window* Build(const DialogTemplate& t, HINSTANCE instance, HWND owner, DLGPROC p
     for (const ControlTemplate& ct : t.controls) {
         Window* c = NewWindow(KindOf(ct.className));
         c->className = ct.className;
+        // Controls of a dialog do not notify their parent of their creation;
+        // edits and list boxes draw a border as a sunken client edge; a list
+        // box shows its scroll bars only once its items overflow, which the
+        // simulation (having no fonts) never decides, so they stay off.
         c->style = ct.style;
-        c->exStyle = ct.exStyle;
+        c->exStyle = ct.exStyle | kExNoParentNotify;
+        if ((c->kind == Kind::Edit || c->kind == Kind::ListBox) && (c->style & kBorder)) {
+            c->style &= ~kBorder;
+            c->exStyle |= kExClientEdge;
+        }
+        if (c->kind == Kind::ListBox) c->style &= ~(kVScroll | kHScroll);
         c->id = ct.id;
         c->text = ct.text;
         c->x = ct.x, c->y = ct.y, c->cx = ct.cx, c->cy = ct.cy;
@@ -120,6 +144,10 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
         numeric = true;
         name = std::to_string(id);
     }
+    // Every call is recorded, failed ones with their result.
+    DialogState& state = State();
+    size_t record = state.calls.size();
+    state.calls.push_back(sim::DialogCall{id, hWndParent, dwInitParam, -1});
     DWORD status = 0;
     if (sim::detail::TakeFault("DialogBoxParamA", name, &status)) {
         sim::detail::SetError(status);
@@ -127,6 +155,7 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
     }
     if (hWndParent && !Find(hWndParent)) {
         sim::detail::SetError(ERROR_INVALID_WINDOW_HANDLE);
+        state.calls[record].result = 0;
         return 0;
     }
     std::string error;
@@ -134,35 +163,32 @@ INT_PTR DialogBoxParamA(HINSTANCE hInstance, LPCSTR lpTemplateName, HWND hWndPar
     if (!script) throw sim::ResourceScriptError(error);
     const sim::DialogTemplate* tmpl = nullptr;
     for (const sim::DialogTemplate& t : script->dialogs) {
-        if (numeric ? t.id == id : (t.id == -1 && t.name == name)) tmpl = &t;
+        if (numeric ? t.id == id : (t.id == -1 && strcasecmp(t.name.c_str(), name.c_str()) == 0)) tmpl = &t;
     }
     if (!tmpl) {
         sim::detail::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return -1;
     }
 
-    DialogState& state = State();
-    size_t record = state.calls.size();
-    state.calls.push_back(sim::DialogCall{tmpl->id, hWndParent, dwInitParam, 0});
     Window* d = Build(*tmpl, hInstance, hWndParent, lpDialogFunc);
     HWND dialog = d->handle;
-    // The owner is disabled while its modal dialog runs, and enabled again
-    // afterwards, also when the test's script throws.
+    // The owner is disabled from before WM_INITDIALOG (as Wine does) until
+    // the dialog is gone, also when the test's script throws.
     Window* owner = Find(hWndParent);
     bool ownerWasEnabled = owner && owner->enabled;
-    if (ownerWasEnabled) owner->enabled = false;
+    if (ownerWasEnabled) SetEnabled(owner, false);
     struct Restore {
         HWND dialog;
         HWND owner;
         bool enable;
         ~Restore() {
             if (Window* w = Find(dialog)) Destroy(w);
-            if (Window* o = Find(owner); o && enable) o->enabled = true;
+            if (Window* o = Find(owner); o && enable) SetEnabled(o, true);
         }
     } restore{dialog, hWndParent, ownerWasEnabled};
 
     Dispatch(d, WM_INITDIALOG, reinterpret_cast<WPARAM>(FirstTabStop(d)), dwInitParam);
-    INT_PTR result = Run(Find(dialog) ? Find(dialog) : FindAny(dialog));
+    INT_PTR result = Run(d);
     state.calls[record].result = result;
     return result;
 }
@@ -215,6 +241,60 @@ void Click(HWND dialog, int id) {
         break;
     }
     ui::Dispatch(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(c->handle));
+}
+
+namespace {
+
+// The dialog the user can reach, or nullptr: not ended, not under a modal one.
+ui::Window* ActiveDialog(HWND dialog) {
+    ui::Window* d = ui::Find(dialog);
+    return d && d->kind == ui::Kind::Dialog && !d->ended && d->enabled ? d : nullptr;
+}
+
+ui::Window* UserControl(ui::Window* d, int id, ui::Kind kind, const char* what) {
+    ui::Window* c = ui::Child(d, id);
+    if (!c || c->kind != kind)
+        throw std::invalid_argument(std::string("sim: dialog ") + std::to_string(d->templateId) + " has no " + what +
+                                    " " + std::to_string(id));
+    return c;
+}
+
+}  // namespace
+
+void Type(HWND dialog, int id, const std::string& text) {
+    ui::Window* d = ActiveDialog(dialog);
+    if (!d) return;
+    ui::Window* c = UserControl(d, id, ui::Kind::Edit, "edit control");
+    if (!c->enabled || !(c->style & WS_VISIBLE) || (c->style & ES_READONLY)) return;
+    // The limit counts characters; a cp932 character is one or two bytes.
+    size_t end = 0;
+    for (int chars = 0; end < text.size() && chars < c->limit; ++chars) {
+        unsigned char b = (unsigned char)text[end];
+        end += ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && end + 1 < text.size() ? 2 : 1;
+    }
+    std::string typed = text.substr(0, end);
+    ui::Dispatch(c, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+}
+
+void ClickListItem(HWND dialog, int id, int index) {
+    ui::Window* d = ActiveDialog(dialog);
+    if (!d) return;
+    ui::Window* c = UserControl(d, id, ui::Kind::ListBox, "list box");
+    if (!c->enabled || !(c->style & WS_VISIBLE)) return;
+    if (index < 0 || index >= (int)c->items.size())
+        throw std::invalid_argument("sim::ClickListItem: list box " + std::to_string(id) + " has no item " +
+                                    std::to_string(index));
+    bool changed = true;
+    if (c->style & LBS_MULTIPLESEL) {
+        c->items[(size_t)index].selected = !c->items[(size_t)index].selected;
+    } else if (c->style & LBS_EXTENDEDSEL) {
+        for (size_t i = 0; i < c->items.size(); ++i) c->items[i].selected = (int)i == index;
+    } else {
+        changed = c->selected != index;
+        c->selected = index;
+    }
+    c->caret = index;
+    if (changed && (c->style & LBS_NOTIFY)) ui::Notify(c, LBN_SELCHANGE);
 }
 
 bool DialogEnded(HWND dialog) {

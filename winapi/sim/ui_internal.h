@@ -67,6 +67,10 @@ void Destroy(Window* dialog);
 // injection and call counting happen in the exported functions only).
 LRESULT Dispatch(Window* w, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT ListBoxProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam);
+// Enables or disables a window (its WS_DISABLED style bit with it).
+void SetEnabled(Window* w, bool enabled);
+// Tells a control's dialog about it (WM_COMMAND with the notification code).
+void Notify(Window* control, WORD code);
 
 // Orders list box texts as the system's LBS_SORT does (cp932 bytes).
 int CompareListText(const std::string& a, const std::string& b);

@@ -2,6 +2,7 @@
 // calls give LB_ERR, how single- and multiple-selection boxes differ.
 #include <cstring>
 
+#include "core_parts.h"
 #include "ui_internal.h"
 
 namespace sim::ui {
@@ -12,7 +13,8 @@ bool IsMultiSelect(const Window* w) { return (w->style & (LBS_MULTIPLESEL | LBS_
 
 bool ValidIndex(const Window* w, WPARAM index) { return (INT_PTR)index >= 0 && (INT_PTR)index < (INT_PTR)w->items.size(); }
 
-std::string TextOf(LPARAM lParam) { return lParam ? reinterpret_cast<LPCSTR>(lParam) : ""; }
+// A caller's text as the box sees it: list boxes work in UTF-16.
+std::string TextOf(LPARAM lParam) { return sim::detail::ThroughUtf16(lParam ? reinterpret_cast<LPCSTR>(lParam) : ""); }
 
 // Binary search for the place of a new string in a sorted box; an equal
 // string found on the way gives its own index (the new one goes before it).
@@ -137,6 +139,7 @@ LRESULT ListBoxProc(Window* w, UINT message, WPARAM wParam, LPARAM lParam) {
     case LB_GETSELITEMS: {
         if (!IsMultiSelect(w)) return LB_ERR;
         int* out = reinterpret_cast<int*>(lParam);
+        if (!out && wParam > 0) return LB_ERR;
         LRESULT n = 0;
         for (size_t i = 0; i < w->items.size() && n < (LRESULT)wParam; ++i) {
             if (w->items[i].selected) out[n++] = (int)i;

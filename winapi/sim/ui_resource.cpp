@@ -247,8 +247,7 @@ bool ReadFile(const std::string& path, std::string* text) {
 
 class Parser {
 public:
-    Parser(const std::string& name, const std::string& includeDir, ResourceScript* script)
-        : name_(name), includeDir_(includeDir), script_(script) {}
+    Parser(const std::string& includeDir, ResourceScript* script) : includeDir_(includeDir), script_(script) {}
 
     void Run(const std::string& text) {
         Preprocess(text, true);
@@ -733,7 +732,6 @@ private:
         c->cy = Integer();
     }
 
-    std::string name_;
     std::string includeDir_;
     ResourceScript* script_;
     std::vector<Token> tokens_;
@@ -745,7 +743,7 @@ private:
 bool ParseResourceText(const std::string& text, const std::string& name, const std::string& includeDir,
                        ResourceScript* script, std::string* error) {
     *script = ResourceScript();
-    Parser parser(name, includeDir, script);
+    Parser parser(includeDir, script);
     try {
         parser.Run(text);
     } catch (const Failure& f) {

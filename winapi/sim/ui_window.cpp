@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "core_parts.h"
 #include "sim_internal.h"
 #include "simctl.h"
 #include "ui_internal.h"
@@ -62,6 +63,19 @@ void Destroy(Window* dialog) {
 
 void ResetWindows() { Table().clear(); }
 
+void SetEnabled(Window* w, bool enabled) {
+    w->enabled = enabled;
+    if (enabled)
+        w->style &= ~(DWORD)WS_DISABLED;
+    else
+        w->style |= WS_DISABLED;
+}
+
+void Notify(Window* control, WORD code) {
+    Window* dialog = Find(control->parent);
+    if (dialog) Dispatch(dialog, WM_COMMAND, MAKEWPARAM(control->id, code), reinterpret_cast<LPARAM>(control->handle));
+}
+
 int CopyText(const std::string& text, LPSTR buffer, int size, bool wholeCharacters) {
     if (!buffer || size <= 0) return 0;
     int n = (int)text.size() < size - 1 ? (int)text.size() : size - 1;
@@ -98,16 +112,12 @@ UINT MaxCheckState(DWORD style) {
     }
 }
 
-void Notify(Window* control, WORD code) {
-    Window* dialog = Find(control->parent);
-    if (dialog) Dispatch(dialog, WM_COMMAND, MAKEWPARAM(control->id, code), reinterpret_cast<LPARAM>(control->handle));
-}
-
 // What every window does with its text.
 bool TextMessage(Window* w, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
     case WM_SETTEXT:
-        w->text = lParam ? reinterpret_cast<LPCSTR>(lParam) : "";
+        // Windows keep their text in UTF-16.
+        w->text = sim::detail::ThroughUtf16(lParam ? reinterpret_cast<LPCSTR>(lParam) : "");
         *result = TRUE;
         return true;
     case WM_GETTEXT:
@@ -314,11 +324,7 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable) {
     if (!w) return FALSE;
     // Returns whether the window was disabled before.
     BOOL wasDisabled = !w->enabled;
-    w->enabled = bEnable != FALSE;
-    if (w->enabled)
-        w->style &= ~(DWORD)WS_DISABLED;
-    else
-        w->style |= WS_DISABLED;
+    SetEnabled(w, bEnable != FALSE);
     return wasDisabled;
 }
 
@@ -336,9 +342,8 @@ UINT IsDlgButtonChecked(HWND hDlg, int nIDButton) {
 
 BOOL CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck) {
     if (Fails("CheckDlgButton", Subject(hDlg, nIDButton))) return FALSE;
-    Window* c = Item(hDlg, nIDButton);
-    if (!c) return FALSE;
-    Dispatch(c, BM_SETCHECK, uCheck, 0);
+    // TRUE whether or not there is such a button (Wine).
+    if (Window* c = Item(hDlg, nIDButton)) Dispatch(c, BM_SETCHECK, uCheck, 0);
     return TRUE;
 }
 
@@ -348,8 +353,8 @@ LONG_PTR GetWindowLongPtrA(HWND hWnd, int nIndex) {
     if (!w) return 0;
     switch (nIndex) {
     case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
-    case GWL_STYLE: return (LONG_PTR)(LONG)w->style;
-    case GWL_EXSTYLE: return (LONG_PTR)(LONG)w->exStyle;
+    case GWL_STYLE: return (LONG_PTR)w->style;  // zero-extended, as Wine gives it
+    case GWL_EXSTYLE: return (LONG_PTR)w->exStyle;
     case GWLP_ID: return w->kind == Kind::Dialog ? 0 : w->id;
     default:
         sim::detail::SetError(ERROR_INVALID_INDEX);

@@ -4,6 +4,7 @@
 
 #include "app/report.h"
 #include "app_test_util.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -12,13 +13,22 @@ class ReportSystemErrorTest : public BrvTest {};
 const char kAdvice[] =
     "ほかのプログラムを終了してから、やり直してください。問題が解決しない場合は、システムを再起動してください。";
 
+INT_PTR CALLBACK QuietDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
 TEST_F(ReportSystemErrorTest, ShowsContextSystemTextAndAdvice) {
-    HWND owner = sim::CreateOwnerWindow();
-    SetLastError(ERROR_ACCESS_DENIED);
-    ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\x\"が見つかりません。");
+    // Reported while a dialog handles a command: the box belongs to it.
+    HWND owner = nullptr;
+    sim::QueueDialogScript([&owner](HWND dialog, int) {
+        owner = dialog;
+        SetLastError(ERROR_ACCESS_DENIED);
+        ReportSystemError(dialog, "レジストリキー\"HKEY_CURRENT_USER\\x\"が見つかりません。");
+        EndDialog(dialog, IDOK);
+    });
+    EXPECT_EQ(IDOK, DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_RESTART), nullptr, QuietDialogProc, 0));
 
     ASSERT_EQ(1u, sim::MessageBoxes().size());
     const sim::MessageBoxCall& box = sim::MessageBoxes()[0];
+    ASSERT_NE(nullptr, owner);
     EXPECT_EQ(owner, box.owner);
     EXPECT_TRUE(box.captionNull);
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), box.style);

@@ -83,6 +83,40 @@ TEST_F(FilesContract, DispositionsAndTheirLastError) {
     CloseHandle(h);
 }
 
+// Only CreateFileA speaks on success; the rest leave the last error alone.
+TEST_F(FilesContract, SuccessfulCallsLeaveTheLastErrorAlone) {
+    auto check = [](BOOL ok, const char* what) {
+        EXPECT_TRUE(ok) << what;
+        EXPECT_EQ(GetLastError(), 77u) << what;
+        SetLastError(77);
+    };
+    SetLastError(77);
+    check(CreateDirectoryA(P("d").c_str(), nullptr), "CreateDirectoryA");
+    HANDLE h = Open(P("d\\f"), GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), 0u);
+    SetLastError(77);
+    DWORD done;
+    check(WriteFile(h, "abc", 3, &done, nullptr), "WriteFile");
+    check(SetFilePointer(h, 1, nullptr, FILE_BEGIN) == 1, "SetFilePointer");
+    CHAR buffer[4];
+    check(ReadFile(h, buffer, sizeof buffer, &done, nullptr), "ReadFile");
+    check(GetFileSize(h, nullptr) == 3, "GetFileSize");
+    check(SetEndOfFile(h), "SetEndOfFile");
+    check(CloseHandle(h), "CloseHandle");
+    check(GetFileAttributesA(P("d\\f").c_str()) != INVALID_FILE_ATTRIBUTES, "GetFileAttributesA");
+    check(MoveFileExA(P("d\\f").c_str(), P("d\\g").c_str(), 0), "MoveFileExA");
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(P("d\\*").c_str(), &data);
+    check(find != INVALID_HANDLE_VALUE, "FindFirstFileA");
+    check(FindNextFileA(find, &data), "FindNextFileA");
+    check(FindClose(find), "FindClose");
+    check(DeleteFileA(P("d\\g").c_str()), "DeleteFileA");
+    check(RemoveDirectoryA(P("d").c_str()), "RemoveDirectoryA");
+    HKEY key;
+    check(RegOpenKeyExA(Root(), "missing", 0, KEY_READ, &key) == ERROR_FILE_NOT_FOUND, "RegOpenKeyExA");
+}
+
 TEST_F(FilesContract, MissingFilesFoldersAndBadRequests) {
     EXPECT_EQ(Open(P("missing"), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));

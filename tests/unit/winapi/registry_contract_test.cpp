@@ -1,5 +1,6 @@
 // Registry behaviour the program relies on, checked on the simulation and on
 // Wine alike. Expected values are Wine's.
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -136,13 +137,28 @@ TEST_F(RegistryContract, ShortNameBufferGivesMoreDataAndKeepsTheSize) {
     ASSERT_EQ(SetBytes(Root(), "value", REG_BINARY, "12345"), ERROR_SUCCESS);
     BYTE data[16];
     DWORD type = 0, dataSize = sizeof data;
-    size = 5;
+    // Short name buffer: the data still comes, and the name as far as it fits.
+    std::memset(name, 'Q', sizeof name);
+    std::memset(data, 'D', sizeof data);
+    size = 3;
     EXPECT_EQ(RegEnumValueA(Root(), 0, name, &size, nullptr, &type, data, &dataSize), ERROR_MORE_DATA);
-    EXPECT_EQ(size, 5u);
+    EXPECT_EQ(size, 3u);
+    EXPECT_STREQ(name, "va");
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(dataSize, 5u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(data), 5), "12345");
+    // Short data buffer: only the size needed and the type come back.
+    std::memset(name, 'Q', sizeof name);
+    std::memset(data, 'D', sizeof data);
     size = 6;
-    dataSize = 4;  // short data buffer: the size needed comes back
+    dataSize = 4;
+    type = 0;
     EXPECT_EQ(RegEnumValueA(Root(), 0, name, &size, nullptr, &type, data, &dataSize), ERROR_MORE_DATA);
     EXPECT_EQ(dataSize, 5u);
+    EXPECT_EQ(size, 6u);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(name[0], 'Q');
+    EXPECT_EQ(data[0], 'D');
     dataSize = 2;
     data[0] = 0x55;
     EXPECT_EQ(RegQueryValueExA(Root(), "value", nullptr, &type, data, &dataSize), ERROR_MORE_DATA);

@@ -2,6 +2,7 @@
 // and the configurable machine. These have no Wine twin.
 #include <sys/stat.h>
 
+#include <cstring>
 #include <string>
 
 #include "testenv.h"
@@ -246,6 +247,22 @@ TEST_F(SimControl, CreatingASubkeyNeedsTheRightToDoSo) {
     RegCloseKey(readOnly);
 }
 
+// One handle table: a handle of one kind is never taken for another.
+TEST_F(SimControl, HandlesOfOneKindAreNotTakenForAnother) {
+    HANDLE file = CreateFileA((Dir() + "f").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(RegCloseKey(reinterpret_cast<HKEY>(file)), ERROR_INVALID_HANDLE);
+    EXPECT_FALSE(CloseHandle(reinterpret_cast<HANDLE>(Root())));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((Dir() + "*").c_str(), &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(CloseHandle(find));  // a search ends with FindClose
+    EXPECT_FALSE(FindClose(file));
+    EXPECT_TRUE(FindClose(find));
+    EXPECT_TRUE(CloseHandle(file));
+}
+
 TEST_F(SimControl, MachineConfiguration) {
     sim::SetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 90);
     OSVERSIONINFOA info;
@@ -271,8 +288,10 @@ TEST_F(SimControl, MachineConfiguration) {
     CHAR module[MAX_PATH];
     EXPECT_EQ(GetModuleFileNameA(nullptr, module, MAX_PATH), 21u);
     EXPECT_STREQ(module, "C:\\Tools\\brelvane.exe");
-    EXPECT_EQ(GetModuleFileNameA(nullptr, module, 5), 5u);
-    EXPECT_STREQ(module, "C:\\T");
+    std::memset(module, 'x', sizeof module);
+    EXPECT_EQ(GetModuleFileNameA(nullptr, module, 5), 5u);  // cut, without a NUL
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(std::string(module, 6), "C:\\Tox");
     sim::SetTempPath("D:\\Temp\\");
     EXPECT_EQ(GetTempPathA(MAX_PATH, module), 8u);
     EXPECT_STREQ(module, "D:\\Temp\\");

@@ -282,6 +282,25 @@ TEST_F(UiContractTest, TextsAreCp932Bytes) {
     });
 }
 
+TEST_F(UiContractTest, TextsMakeTheTripThroughUtf16) {
+    // Controls keep UTF-16: NEC-selected IBM characters come back with their
+    // IBM codes, NEC row-13 duplicates with the JIS ones.
+    Run([&](HWND dialog) {
+        const std::string nec = "\xED\x40\x87\x90";  // U+7E8A, U+2252
+        const std::string back = "\xFA\x5C\x81\xE0";
+        char buffer[16];
+        SetDlgItemTextA(dialog, IDC_PROMPT, nec.c_str());
+        GetDlgItemTextA(dialog, IDC_PROMPT, buffer, sizeof buffer);
+        EXPECT_EQ(back, std::string(buffer));
+        SetDlgItemTextA(dialog, IDC_COMMENT, nec.c_str());
+        GetDlgItemTextA(dialog, IDC_COMMENT, buffer, sizeof buffer);
+        EXPECT_EQ(back, std::string(buffer));
+        Add(dialog, IDC_PLAIN, nec.c_str());
+        EXPECT_EQ(back, Items(dialog, IDC_PLAIN).at(0));
+        EXPECT_EQ(0, Send(dialog, IDC_PLAIN, LB_FINDSTRINGEXACT, (WPARAM)-1, reinterpret_cast<LPARAM>(nec.c_str())));
+    });
+}
+
 TEST_F(UiContractTest, SingleLineEditTellsItsDialogAboutNewText) {
     Run([&](HWND dialog) {
         probe_.commands.clear();
@@ -309,6 +328,34 @@ TEST_F(UiContractTest, ControlsAndDialogKnowTheirIdsStylesAndInstance) {
         EXPECT_EQ(0u, GetDlgItemTextA(dialog, 4242, buffer, sizeof buffer));
         EXPECT_STREQ("", buffer);
         EXPECT_EQ(0, SendDlgItemMessageA(dialog, 4242, LB_GETCOUNT, 0, 0));
+        EXPECT_FALSE(SetDlgItemTextA(dialog, 4242, "x"));
+        EXPECT_EQ(0u, IsDlgButtonChecked(dialog, 4242));
+        EXPECT_TRUE(CheckDlgButton(dialog, 4242, BST_CHECKED)) << "CheckDlgButton does not look";
+    });
+}
+
+TEST_F(UiContractTest, StylesAfterCreation) {
+    Run([&](HWND dialog) {
+        // (id, style, extended style) as the window manager leaves them.
+        const struct {
+            int id;
+            DWORD style, exStyle;
+        } expected[] = {
+            {0, 0x84C800C4, 0x00010101},     {IDOK, 0x50010001, 0x4},         {IDCANCEL, 0x50010000, 0x4},
+            {IDC_CHECK, 0x50012003, 0x4},    {IDC_PROMPT, 0x50020000, 0x4},   {IDC_SORTED, 0x5001010B, 0x204},
+            {IDC_LABEL, 0x50000000, 0x4},    {IDC_NAME, 0x50010880, 0x204},   {IDC_COMMENT, 0x50010080, 0x204},
+            {IDC_PLAIN, 0x50000008, 0x204},  {IDC_SINGLE, 0x50000003, 0x204}, {IDC_DISABLED, 0x58010000, 0x4},
+            {IDC_OPEN_INNER, 0x50010000, 0x4},
+        };
+        for (const auto& e : expected) {
+            HWND window = e.id ? GetDlgItem(dialog, e.id) : dialog;
+            LONG_PTR style = GetWindowLongPtrA(window, GWL_STYLE);
+            EXPECT_EQ(e.style, (DWORD)style) << "control " << e.id;
+            EXPECT_EQ(e.exStyle, (DWORD)GetWindowLongPtrA(window, GWL_EXSTYLE)) << "control " << e.id;
+            if (sizeof(LONG_PTR) == 8) {
+                EXPECT_GE(style, 0) << "zero-extended, not sign-extended";
+            }
+        }
     });
 }
 
@@ -327,6 +374,38 @@ TEST_F(UiContractTest, EnableWindowReportsTheOldState) {
         EXPECT_TRUE(IsWindowEnabled(ok));
         EXPECT_TRUE(EnableWindow(disabled, TRUE));
         EXPECT_TRUE(IsWindowEnabled(disabled));
+    });
+}
+
+struct OwnerSeen {
+    HWND owner;
+    BOOL enabledDuringInit;
+};
+
+INT_PTR CALLBACK SelfEndingDialogProc(HWND dialog, UINT message, WPARAM, LPARAM lParam) {
+    if (message != WM_INITDIALOG) return FALSE;
+    OwnerSeen* seen = reinterpret_cast<OwnerSeen*>(lParam);
+    seen->enabledDuringInit = IsWindowEnabled(seen->owner);
+    EndDialog(dialog, 5);
+    return TRUE;
+}
+
+TEST_F(UiContractTest, NestedDialogDisablesItsOwnerFromItsSetUpOn) {
+    Run([&](HWND dialog) {
+        OwnerSeen seen = {dialog, FALSE};
+        EXPECT_EQ(5, DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_UI_SHORTHAND), dialog,
+                                     SelfEndingDialogProc, reinterpret_cast<LPARAM>(&seen)));
+        EXPECT_FALSE(seen.enabledDuringInit);
+        EXPECT_TRUE(IsWindowEnabled(dialog)) << "enabled again when the inner dialog is gone";
+    });
+}
+
+TEST_F(UiContractTest, EndDialogTwiceKeepsTheLastResult) {
+    // The procedure ends the dialog with 7 after this; Run() expects 7.
+    Run([&](HWND dialog) {
+        EXPECT_TRUE(EndDialog(dialog, 3));
+        char caption[8];
+        EXPECT_LT(0, GetWindowTextA(dialog, caption, sizeof caption)) << "still there until its set-up returns";
     });
 }
 

@@ -371,6 +371,62 @@ TEST_F(UiScriptTest, TypingIntoAnEditNotifiesTheDialog) {
               seen_.commands);
 }
 
+TEST_F(UiScriptTest, UserTypesOnlyWhereAUserCan) {
+    sim::QueueDialogScript([&](HWND dialog, int) {
+        sim::Type(dialog, IDC_COMMENT, "コメント");
+        EXPECT_EQ("コメント", Text(dialog, IDC_COMMENT));
+        sim::Type(dialog, IDC_NAME, "intruder");
+        EXPECT_EQ("", Text(dialog, IDC_NAME)) << "read-only";
+        SendDlgItemMessageA(dialog, IDC_COMMENT, EM_LIMITTEXT, 3, 0);
+        sim::Type(dialog, IDC_COMMENT, "ab漢字");
+        EXPECT_EQ("ab漢", Text(dialog, IDC_COMMENT)) << "the limit counts characters";
+        EnableWindow(GetDlgItem(dialog, IDC_COMMENT), FALSE);
+        sim::Type(dialog, IDC_COMMENT, "x");
+        EXPECT_EQ("ab漢", Text(dialog, IDC_COMMENT));
+        EXPECT_THROW(sim::Type(dialog, IDC_SORTED, "x"), std::invalid_argument);
+        sim::Click(dialog, IDOK);
+    });
+    RunDialog();
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{IDC_COMMENT, EN_UPDATE},
+                                                 {IDC_COMMENT, EN_CHANGE},
+                                                 {IDC_COMMENT, EN_UPDATE},
+                                                 {IDC_COMMENT, EN_CHANGE},
+                                                 {IDOK, BN_CLICKED}}),
+              seen_.commands);
+}
+
+TEST_F(UiScriptTest, UserClicksListItems) {
+    sim::QueueDialogScript([&](HWND dialog, int) {
+        for (const char* t : {"b", "a", "c"}) {
+            SendDlgItemMessageA(dialog, IDC_SORTED, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+            SendDlgItemMessageA(dialog, IDC_SINGLE, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+            SendDlgItemMessageA(dialog, IDC_PLAIN, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(t));
+        }
+        SendDlgItemMessageA(dialog, IDC_SORTED, LB_SETSEL, TRUE, -1);
+        sim::ClickListItem(dialog, IDC_SORTED, 1);  // multiple selection: toggles
+        EXPECT_EQ(0, SendDlgItemMessageA(dialog, IDC_SORTED, LB_GETSEL, 1, 0));
+        EXPECT_EQ(2, SendDlgItemMessageA(dialog, IDC_SORTED, LB_GETSELCOUNT, 0, 0));
+        sim::ClickListItem(dialog, IDC_SORTED, 1);
+        EXPECT_EQ(3, SendDlgItemMessageA(dialog, IDC_SORTED, LB_GETSELCOUNT, 0, 0));
+        sim::ClickListItem(dialog, IDC_SINGLE, 2);
+        sim::ClickListItem(dialog, IDC_SINGLE, 2);  // no change, no notification
+        EXPECT_EQ(2, SendDlgItemMessageA(dialog, IDC_SINGLE, LB_GETCURSEL, 0, 0));
+        sim::ClickListItem(dialog, IDC_PLAIN, 0);  // no LBS_NOTIFY: silent
+        EXPECT_EQ(1, SendDlgItemMessageA(dialog, IDC_PLAIN, LB_GETSELCOUNT, 0, 0));
+        EXPECT_THROW(sim::ClickListItem(dialog, IDC_SORTED, 3), std::invalid_argument);
+        EnableWindow(GetDlgItem(dialog, IDC_SORTED), FALSE);
+        sim::ClickListItem(dialog, IDC_SORTED, 0);
+        EXPECT_EQ(3, SendDlgItemMessageA(dialog, IDC_SORTED, LB_GETSELCOUNT, 0, 0)) << "disabled";
+        sim::Click(dialog, IDOK);
+    });
+    RunDialog();
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{IDC_SORTED, LBN_SELCHANGE},
+                                                 {IDC_SORTED, LBN_SELCHANGE},
+                                                 {IDC_SINGLE, LBN_SELCHANGE},
+                                                 {IDOK, BN_CLICKED}}),
+              seen_.commands);
+}
+
 TEST_F(UiScriptTest, NestedDialogPlaysTheNextScriptWhileItsOwnerIsDisabled) {
     HWND outer = nullptr;
     sim::QueueDialogScript([&](HWND dialog, int templateId) {
@@ -431,9 +487,14 @@ TEST_F(UiScriptTest, HandlesDieWithTheirDialog) {
 TEST_F(UiScriptTest, UnknownTemplateAndBadOwnerFailAsOnWindows) {
     EXPECT_EQ(-1, DialogBoxParamA(nullptr, MAKEINTRESOURCEA(4321), nullptr, TestDialogProc, 0));
     EXPECT_EQ((DWORD)ERROR_RESOURCE_NAME_NOT_FOUND, GetLastError());
-    EXPECT_EQ(0, RunDialog(0, reinterpret_cast<HWND>(static_cast<uintptr_t>(0x4444))));
+    HWND bogus = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x4444));
+    EXPECT_EQ(0, RunDialog(0, bogus));
     EXPECT_EQ((DWORD)ERROR_INVALID_WINDOW_HANDLE, GetLastError());
-    EXPECT_TRUE(sim::Dialogs().empty());
+    ASSERT_EQ(2u, sim::Dialogs().size()) << "failed calls are recorded too";
+    EXPECT_EQ(4321, sim::Dialogs()[0].templateId);
+    EXPECT_EQ(-1, sim::Dialogs()[0].result);
+    EXPECT_EQ(bogus, sim::Dialogs()[1].owner);
+    EXPECT_EQ(0, sim::Dialogs()[1].result);
     EXPECT_EQ(12, DialogBoxParamA(nullptr, "#901", nullptr, InnerDialogProc, 0)) << "\"#901\" names template 901";
 }
 
@@ -471,8 +532,10 @@ TEST_F(UiScriptTest, DialogFaultFailsBeforeAnythingIsBuilt) {
     sim::FailCall("DialogBoxParamA", 1, ERROR_NOT_ENOUGH_MEMORY, std::to_string(IDD_UI_CONTRACT));
     EXPECT_EQ(-1, RunDialog());
     EXPECT_EQ((DWORD)ERROR_NOT_ENOUGH_MEMORY, GetLastError());
-    EXPECT_TRUE(sim::Dialogs().empty());
+    EXPECT_EQ(nullptr, seen_.initFocus) << "the procedure never ran";
     EXPECT_EQ(2, RunDialog());
+    ASSERT_EQ(2u, sim::Dialogs().size());
+    EXPECT_EQ(-1, sim::Dialogs()[0].result);
 }
 
 TEST_F(UiScriptTest, ListBoxMessageFaultAimsAtOneControlAndMessage) {
