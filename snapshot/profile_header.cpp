@@ -1,0 +1,175 @@
+// Writing and verifying the profile header. The header comes out of a
+// profile file that may be damaged or hostile: the lengths are checked
+// against the bytes read without ever adding them up in 32 bits.
+#include "snapshot/profile_header.h"
+
+#include <cstring>
+
+#include "app/report.h"
+#include "app/workarea.h"
+#include "snapshot/scope_guards.h"
+
+namespace {
+
+constexpr BYTE kHeaderRevision = 1;
+
+void FormProfilePath(LPSTR path);
+void ReportWithPath(HWND owner, LPCSTR format, LPCSTR path);
+void PutLittleEndian(BYTE* out, DWORD value);
+DWORD GetLittleEndian(const BYTE* in);
+void ShowFinding(HWND owner, LPCSTR text);
+
+}  // namespace
+
+int WriteProfileHeader(HWND owner, BYTE kind, LPCSTR sourceName, LPCSTR comment) {
+    CHAR path[kMessageBufferSize];
+    FormProfilePath(path);
+    FileGuard file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        ReportWithPath(owner, "テンポラリファイル\"%s\"を作成し、書き込みアクセスを適用できません。", path);
+        return 0;
+    }
+    const LPCSTR writeFailure = "プロフィールの情報をテンポラリファイル\"%s\"に書き込めません。";
+    const DWORD nameLength = static_cast<DWORD>(lstrlenA(sourceName));
+    const DWORD commentLength = static_cast<DWORD>(lstrlenA(comment));
+    const SIZE_T size = static_cast<SIZE_T>(10) + nameLength + commentLength;
+
+    // The six fields go out in one write.
+    HeapBlock header(size);
+    if (!header.block) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportWithPath(owner, writeFailure, path);
+        return 0;
+    }
+    BYTE* out = header.bytes();
+    out[0] = kind;
+    out[1] = kHeaderRevision;
+    PutLittleEndian(out + 2, nameLength);
+    std::memcpy(out + 6, sourceName, nameLength);
+    PutLittleEndian(out + 6 + nameLength, commentLength);
+    std::memcpy(out + 10 + nameLength, comment, commentLength);
+
+    DWORD written = 0;
+    if (!WriteFile(file.handle, out, static_cast<DWORD>(size), &written, nullptr) || written != size) {
+        if (written != size && GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_DISK_FULL);
+        ReportWithPath(owner, writeFailure, path);
+        return 0;
+    }
+    return 1;
+}
+
+ProfileHeaderResult ReadProfileHeader(HWND owner, BYTE kind, BOOL required, ProfileHeader* header) {
+    header->sourceName = nullptr;
+    header->comment = nullptr;
+    header->hasComment = FALSE;
+
+    CHAR path[kMessageBufferSize];
+    FormProfilePath(path);
+    FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        if (!required) return kProfileHeaderAbsent;
+        ReportWithPath(owner, "テンポラリファイル\"%s\"に読み込みアクセスを適用できません。", path);
+        return kProfileHeaderFailed;
+    }
+    SetLastError(NO_ERROR);
+    const DWORD fileSize = GetFileSize(file.handle, nullptr);
+    if (fileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        ReportWithPath(owner, "テンポラリファイル\"%s\"のサイズを取得できません。", path);
+        return kProfileHeaderFailed;
+    }
+    const LPCSTR readFailure = "プロフィールの情報をテンポラリファイル\"%s\"から読み込めません。";
+    HeapBlock contents(fileSize ? fileSize : 1);
+    if (!contents.block) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportWithPath(owner, readFailure, path);
+        return kProfileHeaderFailed;
+    }
+    DWORD size = 0;
+    if (!ReadFile(file.handle, contents.block, fileSize, &size, nullptr)) {
+        ReportWithPath(owner, readFailure, path);
+        return kProfileHeaderFailed;
+    }
+    if (size > fileSize) size = fileSize;
+
+    // The checks in this order: the fixed bytes, the kind, the name, then the
+    // comment when the revision says there is one. Each length is compared
+    // with what is left after the fields before it.
+    const LPCSTR damaged = "ファイルが破損しています。";
+    const BYTE* in = contents.bytes();
+    if (size < 2) {
+        ShowFinding(owner, damaged);
+        return kProfileHeaderFailed;
+    }
+    if (in[0] != kind) {
+        ShowFinding(owner, "バージョンが一致しません。");
+        return kProfileHeaderFailed;
+    }
+    if (size < 6 || GetLittleEndian(in + 2) > size - 6) {
+        ShowFinding(owner, damaged);
+        return kProfileHeaderFailed;
+    }
+    const DWORD nameLength = GetLittleEndian(in + 2);
+    const bool hasComment = static_cast<signed char>(in[1]) >= 1;
+    DWORD commentLength = 0;
+    if (hasComment) {
+        if (size - 6 - nameLength < 4 || GetLittleEndian(in + 6 + nameLength) > size - 10 - nameLength) {
+            ShowFinding(owner, damaged);
+            return kProfileHeaderFailed;
+        }
+        commentLength = GetLittleEndian(in + 6 + nameLength);
+    }
+
+    // Both texts in one block: the name, its NUL, the comment, its NUL.
+    HeapBlock texts(static_cast<SIZE_T>(nameLength) + commentLength + 2);
+    if (!texts.block) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportWithPath(owner, readFailure, path);
+        return kProfileHeaderFailed;
+    }
+    LPSTR name = texts.text();
+    std::memcpy(name, in + 6, nameLength);
+    name[nameLength] = 0;
+    LPSTR comment = name + nameLength + 1;
+    if (commentLength) std::memcpy(comment, in + 10 + nameLength, commentLength);
+    comment[commentLength] = 0;
+
+    header->sourceName = static_cast<LPSTR>(texts.release());
+    header->comment = comment;
+    header->hasComment = hasComment ? TRUE : FALSE;
+    return kProfileHeaderRead;
+}
+
+void FreeProfileHeader(ProfileHeader* header) {
+    if (header->sourceName) HeapFree(GetProcessHeap(), 0, header->sourceName);
+    header->sourceName = nullptr;
+    header->comment = nullptr;
+    header->hasComment = FALSE;
+}
+
+namespace {
+
+void FormProfilePath(LPSTR path) { wsprintfA(path, "%sprofile", WorkDirectory); }
+
+void ReportWithPath(HWND owner, LPCSTR format, LPCSTR path) {
+    CHAR message[kMessageBufferSize];
+    DWORD error = GetLastError();
+    wsprintfA(message, format, path);
+    SetLastError(error);
+    ReportSystemError(owner, message);
+}
+
+void PutLittleEndian(BYTE* out, DWORD value) {
+    out[0] = static_cast<BYTE>(value);
+    out[1] = static_cast<BYTE>(value >> 8);
+    out[2] = static_cast<BYTE>(value >> 16);
+    out[3] = static_cast<BYTE>(value >> 24);
+}
+
+DWORD GetLittleEndian(const BYTE* in) {
+    return static_cast<DWORD>(in[0]) | static_cast<DWORD>(in[1]) << 8 | static_cast<DWORD>(in[2]) << 16 |
+           static_cast<DWORD>(in[3]) << 24;
+}
+
+void ShowFinding(HWND owner, LPCSTR text) { MessageBoxA(owner, text, nullptr, MB_OK | MB_ICONINFORMATION); }
+
+}  // namespace

@@ -1,0 +1,62 @@
+// Small scope guards: a registry key, a file handle and a process-heap block,
+// each released when the guard goes out of scope. Handing ownership on is
+// explicit (release()).
+#pragma once
+
+#include "winapi/winapi.h"
+
+struct KeyGuard {
+    HKEY key = nullptr;
+
+    KeyGuard() = default;
+    explicit KeyGuard(HKEY k) : key(k) {}
+    KeyGuard(const KeyGuard&) = delete;
+    KeyGuard& operator=(const KeyGuard&) = delete;
+    ~KeyGuard() {
+        if (key) RegCloseKey(key);
+    }
+    HKEY release() {
+        HKEY k = key;
+        key = nullptr;
+        return k;
+    }
+};
+
+struct FileGuard {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+
+    FileGuard() = default;
+    explicit FileGuard(HANDLE h) : handle(h) {}
+    FileGuard(const FileGuard&) = delete;
+    FileGuard& operator=(const FileGuard&) = delete;
+    ~FileGuard() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+    bool valid() const { return handle != INVALID_HANDLE_VALUE; }
+    HANDLE release() {
+        HANDLE h = handle;
+        handle = INVALID_HANDLE_VALUE;
+        return h;
+    }
+};
+
+struct HeapBlock {
+    LPVOID block = nullptr;
+
+    HeapBlock() = default;
+    explicit HeapBlock(SIZE_T size) : block(HeapAlloc(GetProcessHeap(), 0, size)) {}
+    HeapBlock(const HeapBlock&) = delete;
+    HeapBlock& operator=(const HeapBlock&) = delete;
+    ~HeapBlock() { reset(); }
+    void reset() {
+        if (block) HeapFree(GetProcessHeap(), 0, block);
+        block = nullptr;
+    }
+    BYTE* bytes() const { return static_cast<BYTE*>(block); }
+    LPSTR text() const { return static_cast<LPSTR>(block); }
+    LPVOID release() {
+        LPVOID b = block;
+        block = nullptr;
+        return b;
+    }
+};

@@ -1,0 +1,313 @@
+// The snapshot loader and its dry run, the validation: one reader of records
+// for both. A snapshot comes out of a profile file that may be damaged or
+// hostile, so each file is read whole into a buffer of exactly its size and
+// every field is taken from what was read, never from beyond it. A subkey
+// record is followed only to the file name the writer would have given it,
+// which keeps every file inside the directory and the recursion bounded.
+#include "snapshot/registry_snapshot.h"
+
+#include <cstring>
+
+#include "app/report.h"
+#include "snapshot/scope_guards.h"
+
+namespace {
+
+struct LoadContext {
+    HWND owner;
+    LPCSTR directory;
+    // Dry run: nothing is written to the registry, and the first problem
+    // found (including a record the loader would silently drop) ends the
+    // walk with 0.
+    bool dryRun;
+};
+
+struct Record {
+    const BYTE* data;
+    DWORD dataLength;
+    DWORD type;
+    const BYTE* name;
+    DWORD nameLength;
+};
+
+enum class Next {
+    kRecord,    // a whole record was taken
+    kEnd,       // the file ends where a record would begin
+    kCutShort,  // the file ends inside a record
+    kNoName,    // a name length of 0: taken as the end of the file
+};
+
+// Takes fields from the bytes that were read; nothing beyond them.
+struct RecordReader {
+    const BYTE* next;
+    DWORD left;
+
+    Next Take(Record* record);
+
+private:
+    bool TakeDword(DWORD* value);
+    bool TakeBytes(DWORD size, const BYTE** bytes);
+};
+
+int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth);
+BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size);
+bool TakeName(const Record& record, LPSTR name);
+bool IsUsableKeyName(LPCSTR name);
+bool IsExpectedSubkeyFile(const Record& record, LPCSTR fileName, DWORD rank);
+void ReportBadName(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD recordNumber, const Record& record);
+void ReportBadSubkeyFile(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD recordNumber, LPCSTR subkeyName,
+                         const Record& record);
+void ReportDamaged(HWND owner, LPCSTR directory, LPCSTR fileName);
+void ReportWithName(HWND owner, LPCSTR format, LPCSTR name);
+
+}  // namespace
+
+int LoadRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
+    LoadContext context{owner, directory, false};
+    return LoadFile(context, key, fileName, 0);
+}
+
+int ValidateSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory) {
+    LoadContext context{owner, directory, true};
+    return LoadFile(context, nullptr, fileName, 0);
+}
+
+namespace {
+
+// Applies one snapshot file below `key` (nothing in a dry run) and follows
+// its subkey records into their own files.
+int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
+    HeapBlock contents;
+    DWORD size = 0;
+    if (!ReadWholeFile(context, fileName, &contents, &size)) return 0;
+
+    RecordReader reader{contents.bytes(), size};
+    DWORD recordNumber = 0;
+    DWORD subkeyRank = 0;
+    for (;;) {
+        Record record;
+        Next next = reader.Take(&record);
+        if (next == Next::kEnd) return 1;
+        if (next != Next::kRecord) {
+            // The loader drops a record the end of the file cuts short;
+            // a validation must not call such a file complete.
+            if (!context.dryRun) return 1;
+            ReportDamaged(context.owner, context.directory, fileName);
+            return 0;
+        }
+        ++recordNumber;
+
+        CHAR name[kMaxNameField + 1];
+        const bool subkey = record.type == kSubkeyMarker;
+        const DWORD rank = subkey ? subkeyRank++ : 0;
+        if (!TakeName(record, name) || (subkey && !IsUsableKeyName(name))) {
+            ReportBadName(context.owner, context.directory, fileName, recordNumber, record);
+            if (context.dryRun) return 0;
+            continue;
+        }
+        if (!subkey) {
+            if (context.dryRun) continue;
+            SetLastError(RegSetValueExA(key, name, 0, record.type, record.data, record.dataLength));
+            if (GetLastError() != ERROR_SUCCESS)
+                ReportWithName(context.owner, "レジストリをロードしようとしましたが、値\"%s\"を設定できません。", name);
+            continue;
+        }
+
+        if (depth + 1 > kMaxSnapshotDepth || !IsExpectedSubkeyFile(record, fileName, rank)) {
+            ReportBadSubkeyFile(context.owner, context.directory, fileName, recordNumber, name, record);
+            if (context.dryRun) return 0;
+            continue;
+        }
+        // The check above proved the data field starts with this name.
+        CHAR subkeyFileName[kMaxSnapshotFileName + 1];
+        wsprintfA(subkeyFileName, "%s.%d", fileName, static_cast<int>(rank));
+        if (context.dryRun) {
+            if (!LoadFile(context, nullptr, subkeyFileName, depth + 1)) return 0;
+            continue;
+        }
+        KeyGuard subkeyHandle;
+        SetLastError(RegCreateKeyExA(key, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
+                                     &subkeyHandle.key, nullptr));
+        if (GetLastError() != ERROR_SUCCESS) {
+            subkeyHandle.key = nullptr;
+            ReportWithName(context.owner,
+                           "レジストリをロードしようとしましたが、レジストリキー\"%s\"を作成し, "
+                           "読み込みアクセスを適用できません。",
+                           name);
+            continue;
+        }
+        // A failing subkey has reported its own failure; the parent goes on.
+        LoadFile(context, subkeyHandle.key, subkeyFileName, depth + 1);
+    }
+}
+
+// Reads the file into a heap block of exactly its size. The handle is closed
+// before the records are applied, so an open file does not pile up per level.
+BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size) {
+    CHAR path[kMessageBufferSize];
+    wsprintfA(path, "%s%s", context.directory, fileName);
+    FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        CHAR message[kMessageBufferSize];
+        DWORD error = GetLastError();
+        wsprintfA(message, "レジストリをロードするためのテンポラリファイル\"%s\"に読み込みアクセスを適用できません。",
+                  path);
+        SetLastError(error);
+        ReportSystemError(context.owner, message);
+        return FALSE;
+    }
+    const LPCSTR readFailure = "レジストリの情報をテンポラリファイルから読み込めません。";
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    DWORD fileSize = GetFileSize(file.handle, &high);
+    if (fileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        ReportSystemError(context.owner, readFailure);
+        return FALSE;
+    }
+    if (high != 0) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemError(context.owner, readFailure);
+        return FALSE;
+    }
+    *size = 0;
+    if (fileSize == 0) return TRUE;
+    contents->block = HeapAlloc(GetProcessHeap(), 0, fileSize);
+    if (!contents->block) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemError(context.owner, readFailure);
+        return FALSE;
+    }
+    // A short read ends the file where the read ended.
+    if (!ReadFile(file.handle, contents->block, fileSize, size, nullptr)) {
+        ReportSystemError(context.owner, readFailure);
+        return FALSE;
+    }
+    if (*size > fileSize) *size = fileSize;
+    return TRUE;
+}
+
+Next RecordReader::Take(Record* record) {
+    if (left == 0) return Next::kEnd;
+    // No field is taken unless all its bytes are there, and a claimed length
+    // is compared with what is left before anything else happens.
+    if (!TakeDword(&record->dataLength) || !TakeBytes(record->dataLength, &record->data) ||
+        !TakeDword(&record->type) || !TakeDword(&record->nameLength))
+        return Next::kCutShort;
+    if (record->nameLength == 0) return Next::kNoName;
+    if (!TakeBytes(record->nameLength, &record->name)) return Next::kCutShort;
+    return Next::kRecord;
+}
+
+bool RecordReader::TakeDword(DWORD* value) {
+    if (left < 4) return false;
+    *value = static_cast<DWORD>(next[0]) | static_cast<DWORD>(next[1]) << 8 | static_cast<DWORD>(next[2]) << 16 |
+             static_cast<DWORD>(next[3]) << 24;
+    next += 4;
+    left -= 4;
+    return true;
+}
+
+bool RecordReader::TakeBytes(DWORD size, const BYTE** bytes) {
+    if (size > left) return false;
+    *bytes = next;
+    next += size;
+    left -= size;
+    return true;
+}
+
+// Copies the name field up to its first NUL, or all of it with a NUL added
+// when it has none. A field longer than any registry name is refused.
+bool TakeName(const Record& record, LPSTR name) {
+    if (record.nameLength > kMaxNameField) return false;
+    DWORD length = 0;
+    while (length < record.nameLength && record.name[length] != 0) ++length;
+    std::memcpy(name, record.name, length);
+    name[length] = 0;
+    return true;
+}
+
+// Lead bytes of a two-byte character in code page 932, and the bytes that
+// may follow one; a trail byte may be 0x5C, which is then no backslash.
+bool IsLeadByte(BYTE byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+bool IsTrailByte(BYTE byte) { return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC); }
+
+// A subkey name must be one path component (a backslash would make the
+// registry create a nested key, and could climb out of the destination) and
+// whole cp932: a lead byte without its trail byte makes a key that is listed
+// under another name and then can neither be opened nor cleared.
+bool IsUsableKeyName(LPCSTR name) {
+    for (const BYTE* p = reinterpret_cast<const BYTE*>(name); *p; ++p) {
+        if (IsLeadByte(*p)) {
+            if (!IsTrailByte(p[1])) return false;
+            ++p;
+        } else if (*p == '\\') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The data field must name exactly the file the writer gives the subkey of
+// this rank: the parent's file name, a full stop and the rank in decimal.
+// Bytes after the first NUL of the field are ignored.
+bool IsExpectedSubkeyFile(const Record& record, LPCSTR fileName, DWORD rank) {
+    // Room for the longest name that can pass, a rank of ten digits and the
+    // NUL; a longer parent name can have no valid subkey file.
+    CHAR expected[kMaxSnapshotFileName + 12];
+    if (lstrlenA(fileName) > kMaxSnapshotFileName - 2) return false;
+    int expectedLength = wsprintfA(expected, "%s.%d", fileName, static_cast<int>(rank));
+    if (expectedLength > kMaxSnapshotFileName) return false;
+    DWORD length = 0;
+    while (length < record.dataLength && record.data[length] != 0) ++length;
+    return length == static_cast<DWORD>(expectedLength) && std::memcmp(record.data, expected, length) == 0;
+}
+
+// Up to 255 bytes of a field as a text for a message.
+void Excerpt(const BYTE* bytes, DWORD length, LPSTR out) {
+    DWORD n = 0;
+    while (n < length && n < kMaxRegistryName && bytes[n] != 0) {
+        out[n] = static_cast<CHAR>(bytes[n]);
+        ++n;
+    }
+    out[n] = 0;
+}
+
+void ReportBadName(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD recordNumber, const Record& record) {
+    CHAR name[kMaxRegistryName + 1];
+    Excerpt(record.name, record.nameLength, name);
+    CHAR message[kMessageBufferSize];
+    wsprintfA(message,
+              "レジストリをロードしようとしましたが、テンポラリファイル\"%s%s\"の%d番目のレコード\"%s\"は"
+              "名前が正しくないため、適用しません。",
+              directory, fileName, static_cast<int>(recordNumber), name);
+    MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONINFORMATION);
+}
+
+void ReportBadSubkeyFile(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD recordNumber, LPCSTR subkeyName,
+                         const Record& record) {
+    CHAR subkeyFile[kMaxRegistryName + 1];
+    Excerpt(record.data, record.dataLength, subkeyFile);
+    CHAR message[kMessageBufferSize];
+    wsprintfA(message,
+              "レジストリをロードしようとしましたが、テンポラリファイル\"%s%s\"の%d番目のレコード\"%s\"は"
+              "サブキーのファイル名\"%s\"が正しくないため、適用しません。",
+              directory, fileName, static_cast<int>(recordNumber), subkeyName, subkeyFile);
+    MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONINFORMATION);
+}
+
+void ReportDamaged(HWND owner, LPCSTR directory, LPCSTR fileName) {
+    CHAR message[kMessageBufferSize];
+    wsprintfA(message, "レジストリをロードしようとしましたが、テンポラリファイル\"%s%s\"が破損しています。",
+              directory, fileName);
+    MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONINFORMATION);
+}
+
+void ReportWithName(HWND owner, LPCSTR format, LPCSTR name) {
+    CHAR message[kMessageBufferSize];
+    DWORD error = GetLastError();
+    wsprintfA(message, format, name);
+    SetLastError(error);
+    ReportSystemError(owner, message);
+}
+
+}  // namespace

@@ -1,0 +1,280 @@
+// The snapshot writer: one file per key, subkey records first (each followed
+// at once by the subkey's own file), then the value records.
+#include "snapshot/registry_snapshot.h"
+
+#include <cstring>
+
+#include "app/report.h"
+#include "snapshot/scope_guards.h"
+
+namespace {
+
+// Records are gathered in a buffer per level of the tree and written in large
+// pieces, so that a small key's file takes a single write however many
+// subkeys it has. The buffers are made when a level is first reached and kept
+// for the whole save.
+constexpr DWORD kOutputBufferSize = 64 * 1024;
+// First size of the value data buffer; it grows to the largest value seen.
+constexpr DWORD kInitialDataBufferSize = 4 * 1024;
+
+struct SaveContext {
+    HWND owner = nullptr;
+    LPCSTR directory = nullptr;
+    HeapBlock levelBuffers[kMaxSnapshotDepth + 1];
+    HeapBlock data;
+    DWORD dataCapacity = 0;
+};
+
+// The file of one key while it is written.
+struct OutputFile {
+    HANDLE handle;
+    BYTE* buffer;
+    DWORD pending;
+};
+
+int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth);
+BOOL Flush(OutputFile& file);
+BOOL Append(OutputFile& file, const void* bytes, DWORD size);
+BOOL AppendRecord(OutputFile& file, const void* data, DWORD dataLength, DWORD type, LPCSTR name, DWORD nameLength);
+BOOL EnsureDataCapacity(SaveContext& context, DWORD size);
+void ReportCreateFailure(HWND owner, LPCSTR directory, LPCSTR fileName);
+void ReportWithName(HWND owner, LPCSTR format, LPCSTR name);
+void ReportFileNameTooLong(HWND owner, LPCSTR subkeyName);
+void ReportUnrepresentableType(HWND owner, LPCSTR valueName);
+int DecimalDigits(DWORD n);
+
+}  // namespace
+
+int SaveRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
+    if (lstrlenA(fileName) > kMaxSnapshotFileName) {
+        ReportFileNameTooLong(owner, fileName);
+        return 0;
+    }
+    SaveContext context;
+    context.owner = owner;
+    context.directory = directory;
+    context.data.block = HeapAlloc(GetProcessHeap(), 0, kInitialDataBufferSize);
+    if (!context.data.block) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemError(owner, "レジストリの情報をテンポラリファイルに書き込めません。");
+        return 0;
+    }
+    context.dataCapacity = kInitialDataBufferSize;
+    return SaveTree(context, key, fileName, 0);
+}
+
+namespace {
+
+// Writes the file of one key and, depth first, the files of its subkeys.
+// Every failure is reported here, at the level where it happens.
+int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth) {
+    FileGuard file;
+    {
+        CHAR path[kMessageBufferSize];
+        wsprintfA(path, "%s%s", context.directory, fileName);
+        file.handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    if (!file.valid()) {
+        ReportCreateFailure(context.owner, context.directory, fileName);
+        return 0;
+    }
+    // File names of at most 255 bytes keep the depth within the buffers;
+    // the check only makes the bound explicit.
+    if (depth > kMaxSnapshotDepth) {
+        ReportFileNameTooLong(context.owner, fileName);
+        return 0;
+    }
+    HeapBlock& levelBuffer = context.levelBuffers[depth];
+    if (!levelBuffer.block) levelBuffer.block = HeapAlloc(GetProcessHeap(), 0, kOutputBufferSize);
+    if (!levelBuffer.block) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemError(context.owner, "レジストリの情報をテンポラリファイルに書き込めません。");
+        return 0;
+    }
+    OutputFile out{file.handle, levelBuffer.bytes(), 0};
+    const int fileNameLength = lstrlenA(fileName);
+
+    for (DWORD index = 0;; ++index) {
+        CHAR name[kMaxRegistryName + 1];
+        DWORD nameLength = sizeof name;
+        FILETIME lastWrite;
+        SetLastError(RegEnumKeyExA(key, index, name, &nameLength, nullptr, nullptr, nullptr, &lastWrite));
+        if (GetLastError() == ERROR_NO_MORE_ITEMS) break;
+        if (GetLastError() != ERROR_SUCCESS) {
+            ReportSystemError(context.owner, "レジストリをセーブしようとしましたが、サブキーを列挙できません。");
+            return 0;
+        }
+        KeyGuard subkey;
+        SetLastError(RegOpenKeyExA(key, name, 0, KEY_READ, &subkey.key));
+        if (GetLastError() != ERROR_SUCCESS) {
+            subkey.key = nullptr;
+            ReportWithName(context.owner,
+                           "レジストリをセーブしようとしましたが、レジストリキー\"%s\"に読み込みアクセスを適用できません。",
+                           name);
+            return 0;
+        }
+        // The format allows 255 bytes per file name; deeper trees are refused
+        // before anything of the subkey is written.
+        if (fileNameLength + 1 + DecimalDigits(index) > kMaxSnapshotFileName) {
+            ReportFileNameTooLong(context.owner, name);
+            return 0;
+        }
+        CHAR subkeyFileName[kMaxSnapshotFileName + 1];
+        int subkeyFileNameLength = wsprintfA(subkeyFileName, "%s.%d", fileName, static_cast<int>(index));
+        if (!AppendRecord(out, subkeyFileName, static_cast<DWORD>(subkeyFileNameLength) + 1, kSubkeyMarker, name,
+                          nameLength + 1)) {
+            ReportSystemError(context.owner, "レジストリの情報をテンポラリファイルに書き込めません。");
+            return 0;
+        }
+        if (!SaveTree(context, subkey.key, subkeyFileName, depth + 1)) return 0;
+    }
+
+    for (DWORD index = 0;; ++index) {
+        CHAR name[kMaxRegistryName + 1];
+        DWORD nameLength = sizeof name;
+        SetLastError(RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr));
+        if (GetLastError() == ERROR_NO_MORE_ITEMS) break;
+        if (GetLastError() != ERROR_SUCCESS) {
+            ReportSystemError(context.owner, "レジストリをセーブしようとしましたが、値を列挙できません。");
+            return 0;
+        }
+        DWORD size = 0;
+        SetLastError(RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size));
+        if (GetLastError() != ERROR_SUCCESS) {
+            ReportWithName(context.owner, "レジストリをセーブしようとしましたが、値\"%s\"のサイズを取得できません。",
+                           name);
+            return 0;
+        }
+        if (!EnsureDataCapacity(context, size)) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            ReportWithName(context.owner,
+                           "レジストリをセーブしようとしましたが、値\"%s\"のタイプ・データを取得できません。", name);
+            return 0;
+        }
+        DWORD type = 0;
+        SetLastError(RegQueryValueExA(key, name, nullptr, &type, context.data.bytes(), &size));
+        if (GetLastError() != ERROR_SUCCESS) {
+            ReportWithName(context.owner,
+                           "レジストリをセーブしようとしましたが、値\"%s\"のタイプ・データを取得できません。", name);
+            return 0;
+        }
+        // A value of this type would read back as a subkey record.
+        if (type == kSubkeyMarker) {
+            ReportUnrepresentableType(context.owner, name);
+            return 0;
+        }
+        if (!AppendRecord(out, context.data.block, size, type, name, nameLength + 1)) {
+            ReportSystemError(context.owner, "レジストリの情報をテンポラリファイルに書き込めません。");
+            return 0;
+        }
+    }
+
+    if (!Flush(out)) {
+        ReportSystemError(context.owner, "レジストリの情報をテンポラリファイルに書き込めません。");
+        return 0;
+    }
+    return 1;
+}
+
+BOOL WriteAll(HANDLE file, const void* bytes, DWORD size) {
+    DWORD written = 0;
+    if (!WriteFile(file, bytes, size, &written, nullptr)) return FALSE;
+    if (written != size) {
+        // A short write to a disk file means the disk is full.
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL Flush(OutputFile& file) {
+    if (file.pending == 0) return TRUE;
+    DWORD size = file.pending;
+    file.pending = 0;
+    return WriteAll(file.handle, file.buffer, size);
+}
+
+// Adds bytes to the file through the buffer; pieces larger than the buffer
+// go straight to the file after what is pending.
+BOOL Append(OutputFile& file, const void* bytes, DWORD size) {
+    if (size > kOutputBufferSize - file.pending) {
+        if (!Flush(file)) return FALSE;
+        if (size > kOutputBufferSize) return WriteAll(file.handle, bytes, size);
+    }
+    if (size) std::memcpy(file.buffer + file.pending, bytes, size);
+    file.pending += size;
+    return TRUE;
+}
+
+void PutLittleEndian(BYTE* out, DWORD value) {
+    out[0] = static_cast<BYTE>(value);
+    out[1] = static_cast<BYTE>(value >> 8);
+    out[2] = static_cast<BYTE>(value >> 16);
+    out[3] = static_cast<BYTE>(value >> 24);
+}
+
+BOOL AppendRecord(OutputFile& file, const void* data, DWORD dataLength, DWORD type, LPCSTR name, DWORD nameLength) {
+    BYTE field[4];
+    PutLittleEndian(field, dataLength);
+    if (!Append(file, field, 4) || !Append(file, data, dataLength)) return FALSE;
+    BYTE fields[8];
+    PutLittleEndian(fields, type);
+    PutLittleEndian(fields + 4, nameLength);
+    return Append(file, fields, 8) && Append(file, name, nameLength);
+}
+
+BOOL EnsureDataCapacity(SaveContext& context, DWORD size) {
+    if (size <= context.dataCapacity) return TRUE;
+    context.data.reset();
+    context.dataCapacity = 0;
+    context.data.block = HeapAlloc(GetProcessHeap(), 0, size);
+    if (!context.data.block) return FALSE;
+    context.dataCapacity = size;
+    return TRUE;
+}
+
+void ReportCreateFailure(HWND owner, LPCSTR directory, LPCSTR fileName) {
+    CHAR message[kMessageBufferSize];
+    CHAR path[kMessageBufferSize];
+    DWORD error = GetLastError();
+    wsprintfA(path, "%s%s", directory, fileName);
+    wsprintfA(message, "レジストリをセーブするためのテンポラリファイル\"%s\"に書き込みアクセスを適用できません。", path);
+    SetLastError(error);
+    ReportSystemError(owner, message);
+}
+
+void ReportWithName(HWND owner, LPCSTR format, LPCSTR name) {
+    CHAR message[kMessageBufferSize];
+    DWORD error = GetLastError();
+    wsprintfA(message, format, name);
+    SetLastError(error);
+    ReportSystemError(owner, message);
+}
+
+void ReportFileNameTooLong(HWND owner, LPCSTR subkeyName) {
+    CHAR message[kMessageBufferSize];
+    wsprintfA(message,
+              "レジストリをセーブしようとしましたが、レジストリキー\"%s\"の階層が深すぎるため、"
+              "テンポラリファイルの名前が255バイトを超えます。",
+              subkeyName);
+    MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONINFORMATION);
+}
+
+void ReportUnrepresentableType(HWND owner, LPCSTR valueName) {
+    CHAR message[kMessageBufferSize];
+    wsprintfA(message,
+              "レジストリをセーブしようとしましたが、値\"%s\"のタイプ(0xFFFFFFFF)はファイルに保存できません。",
+              valueName);
+    MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONINFORMATION);
+}
+
+int DecimalDigits(DWORD n) {
+    int digits = 1;
+    while (n >= 10) {
+        n /= 10;
+        ++digits;
+    }
+    return digits;
+}
+
+}  // namespace
