@@ -1,19 +1,12 @@
 #include "app/workarea.h"
 
 #include "app/report.h"
+#include "winapi/guards.h"
 
 CHAR WorkDirectory[kWorkDirectorySize];
 CHAR ProfileFilePath[kProfileFilePathSize];
 
 namespace {
-
-// Closes a search handle on every way out.
-struct FindGuard {
-    HANDLE handle;
-    ~FindGuard() {
-        if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
-    }
-};
 
 void ReportListingFailure() {
     CHAR message[kMessageBufferSize];

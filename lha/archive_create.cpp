@@ -56,20 +56,20 @@ LhaStatus AddFolderFiles(LPCSTR archive, LPCSTR pattern, ArchiverFailure* failur
     CHAR temporary[MAX_PATH + 2];
     lstrcpynA(temporary, archive, MAX_PATH);
     lstrcatA(temporary, "~");
-    FileHandleGuard out;
+    FileGuard out;
     out.handle = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out.handle == INVALID_HANDLE_VALUE) {
         RecordIoFailure(failure, kActionCreate, archive);
         return kLhaIoFailed;
     }
     uint64_t written = 0;
-    const DWORD* offsets = static_cast<const DWORD*>(list.offsets.data);
-    LPCSTR names = static_cast<LPCSTR>(list.arena.data);
+    const DWORD* offsets = static_cast<const DWORD*>(list.offsets.block);
+    LPCSTR names = static_cast<LPCSTR>(list.arena.block);
     for (DWORD i = 0; i < list.count && status == kLhaOk; ++i) {
         LPCSTR name = names + offsets[i];
         uint32_t unixTime = 0;
         std::memcpy(&unixTime, name + TextLength(name) + 1, sizeof unixTime);
-        status = AddMember(out.handle, &written, folder, name, unixTime, encoderState.data, failure, archive);
+        status = AddMember(out.handle, &written, folder, name, unixTime, encoderState.block, failure, archive);
     }
     const BYTE endMarker = 0;
     if (status == kLhaOk && !WriteAll(out.handle, &endMarker, 1, &written)) {
@@ -97,10 +97,10 @@ bool Grow(HeapBlock* block, DWORD* capacity, DWORD needed, DWORD used) {
     while (bigger < needed) bigger *= 2;
     HeapBlock fresh;
     if (!fresh.Allocate(bigger)) return false;
-    if (used) std::memcpy(fresh.data, block->data, used);
-    void* old = block->data;
-    block->data = fresh.data;
-    fresh.data = old;
+    if (used) std::memcpy(fresh.block, block->block, used);
+    void* old = block->block;
+    block->block = fresh.block;
+    fresh.block = old;
     *capacity = bigger;
     return true;
 }
@@ -117,7 +117,7 @@ uint32_t UnixTime(const FILETIME& time) {
 // its time stamp) and sorts them by name, byte by byte.
 LhaStatus ListFolderFiles(LPCSTR pattern, LPCSTR folder, LPCSTR archive, FileList* list, ArchiverFailure* failure) {
     WIN32_FIND_DATAA data;
-    FindHandleGuard find;
+    FindGuard find;
     find.handle = FindFirstFileA(pattern, &data);
     if (find.handle == INVALID_HANDLE_VALUE) {
         if (GetLastError() == ERROR_FILE_NOT_FOUND) return kLhaOk;  // nothing to add
@@ -147,19 +147,19 @@ LhaStatus ListFolderFiles(LPCSTR pattern, LPCSTR folder, LPCSTR archive, FileLis
             RecordIoFailure(failure, kActionAllocate, archive);
             return kLhaIoFailed;
         }
-        LPSTR at = static_cast<LPSTR>(list->arena.data) + list->used;
+        LPSTR at = static_cast<LPSTR>(list->arena.block) + list->used;
         lstrcpyA(at, data.cFileName);
         uint32_t unixTime = UnixTime(data.ftLastWriteTime);
         std::memcpy(at + length + 1, &unixTime, sizeof unixTime);
-        static_cast<DWORD*>(list->offsets.data)[list->count++] = list->used;
+        static_cast<DWORD*>(list->offsets.block)[list->count++] = list->used;
         list->used += entry;
     } while (FindNextFileA(find.handle, &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) {
         RecordIoFailure(failure, kActionListFolder, folder);
         return kLhaIoFailed;
     }
-    LPCSTR names = static_cast<LPCSTR>(list->arena.data);
-    DWORD* offsets = static_cast<DWORD*>(list->offsets.data);
+    LPCSTR names = static_cast<LPCSTR>(list->arena.block);
+    DWORD* offsets = static_cast<DWORD*>(list->offsets.block);
     if (list->count > 1)
         std::sort(offsets, offsets + list->count,
                   [names](DWORD a, DWORD b) { return std::strcmp(names + a, names + b) < 0; });
@@ -238,7 +238,7 @@ LhaStatus AddMember(HANDLE archive, uint64_t* written, LPCSTR folder, LPCSTR nam
     CHAR path[MAX_PATH * 2];
     lstrcpynA(path, folder, MAX_PATH);
     lstrcatA(path, name);
-    FileHandleGuard input;
+    FileGuard input;
     input.handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                nullptr);
     if (input.handle == INVALID_HANDLE_VALUE) {

@@ -116,7 +116,7 @@ LhaStatus DecodeMembers(MemberCommand command, LhaReader* reader, LhaSource* sou
 
         CHAR path[MAX_PATH];
         MemberOutput out = {INVALID_HANDLE_VALUE, path, failure};
-        FileHandleGuard target;
+        FileGuard target;
         if (command == kExtractMembers) {
             if (TextLength(folder) + header.nameLength >= MAX_PATH) {
                 RecordDataFailure(failure, kLhaUnsafeName, archive, nullptr);
@@ -148,7 +148,7 @@ LhaStatus DecodeMembers(MemberCommand command, LhaReader* reader, LhaSource* sou
 
 LhaStatus WalkMembers(MemberCommand command, LPCSTR archive, LPCSTR folder, LPSTR output, DWORD outputSize,
                       ArchiverFailure* failure) {
-    FileHandleGuard file;
+    FileGuard file;
     file.handle = CreateFileA(archive, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                               nullptr);
     if (file.handle == INVALID_HANDLE_VALUE) {
@@ -165,7 +165,7 @@ LhaStatus WalkMembers(MemberCommand command, LPCSTR archive, LPCSTR folder, LPST
     }
     ArchiveInput input = {file.handle, archive, failure};
     LhaSource source = {ReadArchive, &input};
-    LhaReader* reader = static_cast<LhaReader*>(readerBlock.data);
+    LhaReader* reader = static_cast<LhaReader*>(readerBlock.block);
 
     // First every header: whatever a header can tell (a method we lack, an
     // unsafe or repeated name, too many members, too much data) is refused
@@ -193,7 +193,7 @@ LhaStatus WalkMembers(MemberCommand command, LPCSTR archive, LPCSTR folder, LPST
             RecordIoFailure(failure, kActionRead, archive);
             status = kLhaIoFailed;
         } else {
-            status = DecodeMembers(command, reader, &source, archive, folder, stateBlock.data, failure, &names.created);
+            status = DecodeMembers(command, reader, &source, archive, folder, stateBlock.block, failure, &names.created);
         }
     }
     if (status != kLhaOk && failure->status == kLhaOk) RecordDataFailure(failure, status, archive, nullptr);
@@ -219,9 +219,9 @@ bool GrowSlots(NameTable* table) {
     DWORD count = table->slotCount ? table->slotCount * 2 : 256;
     HeapBlock fresh;
     if (!fresh.Allocate(count * sizeof(DWORD))) return false;
-    DWORD* slots = static_cast<DWORD*>(fresh.data);
+    DWORD* slots = static_cast<DWORD*>(fresh.block);
     for (DWORD i = 0; i < count; ++i) slots[i] = 0;
-    LPCSTR names = static_cast<LPCSTR>(table->arena.data);
+    LPCSTR names = static_cast<LPCSTR>(table->arena.block);
     CHAR folded[kMaxNameBytes + 1];
     for (DWORD at = 0; at < table->used; at += TextLength(names + at) + 1) {
         FoldMemberName(names + at, folded);
@@ -229,9 +229,9 @@ bool GrowSlots(NameTable* table) {
         while (slots[i] != 0) i = (i + 1) & (count - 1);
         slots[i] = at + 1;
     }
-    void* old = table->slots.data;
-    table->slots.data = fresh.data;
-    fresh.data = old;
+    void* old = table->slots.block;
+    table->slots.block = fresh.block;
+    fresh.block = old;
     table->slotCount = count;
     return true;
 }
@@ -244,11 +244,11 @@ bool AddName(NameTable* table, LPCSTR name, bool* noMemory) {
         *noMemory = true;
         return false;
     }
-    DWORD* slots = static_cast<DWORD*>(table->slots.data);
+    DWORD* slots = static_cast<DWORD*>(table->slots.block);
     DWORD mask = table->slotCount - 1;
     DWORD i = Fnv1a(folded) & mask;
     for (; slots[i] != 0; i = (i + 1) & mask) {
-        FoldMemberName(static_cast<LPCSTR>(table->arena.data) + slots[i] - 1, other);
+        FoldMemberName(static_cast<LPCSTR>(table->arena.block) + slots[i] - 1, other);
         if (!lstrcmpA(folded, other)) return false;
     }
     DWORD length = TextLength(name) + 1;
@@ -259,13 +259,13 @@ bool AddName(NameTable* table, LPCSTR name, bool* noMemory) {
             *noMemory = true;
             return false;
         }
-        std::memcpy(bigger.data, table->arena.data, table->used);
-        void* old = table->arena.data;
-        table->arena.data = bigger.data;
-        bigger.data = old;  // freed by `bigger`
+        std::memcpy(bigger.block, table->arena.block, table->used);
+        void* old = table->arena.block;
+        table->arena.block = bigger.block;
+        bigger.block = old;  // freed by `bigger`
         table->capacity = capacity;
     }
-    LPSTR at = static_cast<LPSTR>(table->arena.data) + table->used;
+    LPSTR at = static_cast<LPSTR>(table->arena.block) + table->used;
     lstrcpyA(at, name);
     slots[i] = table->used + 1;
     table->used += length;
@@ -274,7 +274,7 @@ bool AddName(NameTable* table, LPCSTR name, bool* noMemory) {
 }
 
 void DeleteWrittenFiles(const NameTable& table, LPCSTR folder) {
-    LPCSTR names = static_cast<LPCSTR>(table.arena.data);
+    LPCSTR names = static_cast<LPCSTR>(table.arena.block);
     DWORD left = table.created;
     for (DWORD at = 0; at < table.used && left > 0; at += TextLength(names + at) + 1, --left) {
         CHAR path[MAX_PATH];

@@ -1,40 +1,10 @@
-// Shared by the archiver's command files: scope guards for what they hold
-// and the recording of a failure.
+// Shared by the archiver's command files: the recording of a failure and
+// the commands themselves.
 #pragma once
 
 #include "lha/archiver.h"
 #include "lha/header.h"
-
-// Closes a file handle at scope exit; release() hands it over.
-struct FileHandleGuard {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    ~FileHandleGuard() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-    void Close() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-        handle = INVALID_HANDLE_VALUE;
-    }
-};
-
-struct FindHandleGuard {
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    ~FindHandleGuard() {
-        if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
-    }
-};
-
-// A process-heap block freed at scope exit.
-struct HeapBlock {
-    void* data = nullptr;
-    ~HeapBlock() {
-        if (data) HeapFree(GetProcessHeap(), 0, data);
-    }
-    bool Allocate(SIZE_T size) {
-        data = HeapAlloc(GetProcessHeap(), 0, size);
-        return data != nullptr;
-    }
-};
+#include "winapi/guards.h"
 
 // Records a failed system call (its code is still the last error).
 void RecordIoFailure(ArchiverFailure* failure, ArchiverAction action, LPCSTR subject);

@@ -7,7 +7,7 @@
 
 #include "app/report.h"
 #include "app/workarea.h"
-#include "snapshot/scope_guards.h"
+#include "winapi/guards.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "app/report.h"
 #include "snapshot/registry_snapshot.h"
-#include "snapshot/scope_guards.h"
+#include "winapi/guards.h"
 
 namespace {
 

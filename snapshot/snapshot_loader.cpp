@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "app/report.h"
-#include "snapshot/scope_guards.h"
+#include "winapi/guards.h"
 
 namespace {
 

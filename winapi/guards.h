@@ -1,6 +1,6 @@
-// Small scope guards: a registry key, a file handle and a process-heap block,
-// each released when the guard goes out of scope. Handing ownership on is
-// explicit (release()).
+// Small scope guards: a registry key, a file handle, a search handle and a
+// process-heap block, each released when the guard goes out of scope. Handing
+// ownership on is explicit (release()).
 #pragma once
 
 #include "winapi/winapi.h"
@@ -33,10 +33,27 @@ struct FileGuard {
         if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     }
     bool valid() const { return handle != INVALID_HANDLE_VALUE; }
+    // Closes early, where the order of closing matters (before a move).
+    void Close() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+    }
     HANDLE release() {
         HANDLE h = handle;
         handle = INVALID_HANDLE_VALUE;
         return h;
+    }
+};
+
+struct FindGuard {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+
+    FindGuard() = default;
+    explicit FindGuard(HANDLE h) : handle(h) {}
+    FindGuard(const FindGuard&) = delete;
+    FindGuard& operator=(const FindGuard&) = delete;
+    ~FindGuard() {
+        if (handle != INVALID_HANDLE_VALUE) FindClose(handle);
     }
 };
 
@@ -48,6 +65,11 @@ struct HeapBlock {
     HeapBlock(const HeapBlock&) = delete;
     HeapBlock& operator=(const HeapBlock&) = delete;
     ~HeapBlock() { reset(); }
+    bool Allocate(SIZE_T size) {
+        reset();
+        block = HeapAlloc(GetProcessHeap(), 0, size);
+        return block != nullptr;
+    }
     void reset() {
         if (block) HeapFree(GetProcessHeap(), 0, block);
         block = nullptr;
