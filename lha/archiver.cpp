@@ -12,7 +12,7 @@ struct CommandTokens {
     CHAR text[kMaxTokens][kTokenSize];
 };
 
-bool ParseCommandLine(LPCSTR line, CommandTokens* tokens);
+bool SplitCommandTokens(LPCSTR line, CommandTokens* tokens);
 bool IsAllMembers(LPCSTR pattern);
 bool EndsWithSeparator(LPCSTR path);
 
@@ -43,7 +43,7 @@ int CarryOutArchiverCommand(LPCSTR commandLine, LPSTR output, DWORD outputSize, 
 
     CommandTokens tokens;
     LhaStatus status = kLhaBadCommand;
-    if (ParseCommandLine(commandLine ? commandLine : "", &tokens) && tokens.count >= 2 &&
+    if (SplitCommandTokens(commandLine ? commandLine : "", &tokens) && tokens.count >= 2 &&
         tokens.text[0][1] == '\0') {
         switch (tokens.text[0][0]) {
         case 'a':
@@ -157,7 +157,7 @@ void RecordDataFailure(ArchiverFailure* failure, LhaStatus status, LPCSTR subjec
 namespace {
 
 // Splits at spaces; a token in double quotes may hold spaces. No escapes.
-bool ParseCommandLine(LPCSTR line, CommandTokens* tokens) {
+bool SplitCommandTokens(LPCSTR line, CommandTokens* tokens) {
     tokens->count = 0;
     LPCSTR p = line;
     for (;;) {
