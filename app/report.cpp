@@ -47,3 +47,11 @@ void ReportSystemError(HWND owner, LPCSTR context) {
 
     if (composed) HeapFree(heap, 0, composed);
 }
+
+void ReportSystemErrorWith(HWND owner, LPCSTR format, LPCSTR text) {
+    DWORD error = GetLastError();
+    CHAR context[kMessageBufferSize];
+    wsprintfA(context, format, text);
+    SetLastError(error);
+    ReportSystemError(owner, context);
+}

@@ -9,6 +9,10 @@
 // call's error code is still the last error.
 void ReportSystemError(HWND owner, LPCSTR context);
 
+// Composes `format` (one %s, taking `text`) and reports it as above; the last
+// error survives the composition.
+void ReportSystemErrorWith(HWND owner, LPCSTR format, LPCSTR text);
+
 // Size of every buffer a message with a variable part is composed into; it is
 // also wsprintfA's own output limit.
 constexpr int kMessageBufferSize = 1024;

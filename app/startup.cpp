@@ -19,15 +19,9 @@ struct WorkArea {
     HANDLE lock;
 };
 
-void ReportDirectoryNotCreated(LPCSTR directory) {
-    CHAR message[kMessageBufferSize];
-    wsprintfA(message, "ディレクトリ\"%s\"を作成できません。", directory);
-    ReportSystemError(nullptr, message);
-}
-
 BOOL CreateFolder(LPCSTR path) {
     if (CreateDirectoryA(path, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return TRUE;
-    ReportDirectoryNotCreated(path);
+    ReportSystemErrorWith(nullptr, "ディレクトリ\"%s\"を作成できません。", path);
     return FALSE;
 }
 

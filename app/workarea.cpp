@@ -9,10 +9,9 @@ CHAR ProfileFilePath[kProfileFilePathSize];
 namespace {
 
 void ReportListingFailure() {
-    CHAR message[kMessageBufferSize];
-    wsprintfA(message, "テンポラリディレクトリを初期化しようとしましたが、ディレクトリ\"%s\"のファイルを列挙できません。",
-              WorkDirectory);
-    ReportSystemError(nullptr, message);
+    ReportSystemErrorWith(nullptr,
+                          "テンポラリディレクトリを初期化しようとしましたが、ディレクトリ\"%s\"のファイルを列挙できません。",
+                          WorkDirectory);
 }
 
 // Deletes one entry; "." and "..", folders and read-only files refuse with
@@ -23,9 +22,8 @@ BOOL DeleteWorkFile(LPCSTR name) {
     if (DeleteFileA(path)) return TRUE;
     DWORD error = GetLastError();
     if (error == ERROR_ACCESS_DENIED || error == ERROR_FILE_NOT_FOUND) return TRUE;
-    CHAR message[kMessageBufferSize];
-    wsprintfA(message, "テンポラリディレクトリを初期化しようとしましたが、ファイル\"%s\"を削除できません。", path);
-    ReportSystemError(nullptr, message);
+    ReportSystemErrorWith(nullptr, "テンポラリディレクトリを初期化しようとしましたが、ファイル\"%s\"を削除できません。",
+                          path);
     return FALSE;
 }
 

@@ -14,7 +14,6 @@ namespace {
 constexpr BYTE kHeaderRevision = 1;
 
 void FormProfilePath(LPSTR path);
-void ReportWithPath(HWND owner, LPCSTR format, LPCSTR path);
 void PutLittleEndian(BYTE* out, DWORD value);
 DWORD GetLittleEndian(const BYTE* in);
 void ShowFinding(HWND owner, LPCSTR text);
@@ -26,7 +25,7 @@ int WriteProfileHeader(HWND owner, BYTE kind, LPCSTR sourceName, LPCSTR comment)
     FormProfilePath(path);
     FileGuard file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
-        ReportWithPath(owner, "テンポラリファイル\"%s\"を作成し、書き込みアクセスを適用できません。", path);
+        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"を作成し、書き込みアクセスを適用できません。", path);
         return 0;
     }
     const LPCSTR writeFailure = "プロフィールの情報をテンポラリファイル\"%s\"に書き込めません。";
@@ -38,7 +37,7 @@ int WriteProfileHeader(HWND owner, BYTE kind, LPCSTR sourceName, LPCSTR comment)
     HeapBlock header(size);
     if (!header.block) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportWithPath(owner, writeFailure, path);
+        ReportSystemErrorWith(owner, writeFailure, path);
         return 0;
     }
     BYTE* out = header.bytes();
@@ -52,7 +51,7 @@ int WriteProfileHeader(HWND owner, BYTE kind, LPCSTR sourceName, LPCSTR comment)
     DWORD written = 0;
     if (!WriteFile(file.handle, out, static_cast<DWORD>(size), &written, nullptr) || written != size) {
         if (written != size && GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_DISK_FULL);
-        ReportWithPath(owner, writeFailure, path);
+        ReportSystemErrorWith(owner, writeFailure, path);
         return 0;
     }
     return 1;
@@ -68,25 +67,25 @@ ProfileHeaderResult ReadProfileHeader(HWND owner, BYTE kind, BOOL required, Prof
     FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         if (!required) return kProfileHeaderAbsent;
-        ReportWithPath(owner, "テンポラリファイル\"%s\"に読み込みアクセスを適用できません。", path);
+        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"に読み込みアクセスを適用できません。", path);
         return kProfileHeaderFailed;
     }
     SetLastError(NO_ERROR);
     const DWORD fileSize = GetFileSize(file.handle, nullptr);
     if (fileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-        ReportWithPath(owner, "テンポラリファイル\"%s\"のサイズを取得できません。", path);
+        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"のサイズを取得できません。", path);
         return kProfileHeaderFailed;
     }
     const LPCSTR readFailure = "プロフィールの情報をテンポラリファイル\"%s\"から読み込めません。";
     HeapBlock contents(fileSize ? fileSize : 1);
     if (!contents.block) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportWithPath(owner, readFailure, path);
+        ReportSystemErrorWith(owner, readFailure, path);
         return kProfileHeaderFailed;
     }
     DWORD size = 0;
     if (!ReadFile(file.handle, contents.block, fileSize, &size, nullptr)) {
-        ReportWithPath(owner, readFailure, path);
+        ReportSystemErrorWith(owner, readFailure, path);
         return kProfileHeaderFailed;
     }
     if (size > fileSize) size = fileSize;
@@ -123,7 +122,7 @@ ProfileHeaderResult ReadProfileHeader(HWND owner, BYTE kind, BOOL required, Prof
     HeapBlock texts(static_cast<SIZE_T>(nameLength) + commentLength + 2);
     if (!texts.block) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportWithPath(owner, readFailure, path);
+        ReportSystemErrorWith(owner, readFailure, path);
         return kProfileHeaderFailed;
     }
     LPSTR name = texts.text();
@@ -150,13 +149,6 @@ namespace {
 
 void FormProfilePath(LPSTR path) { wsprintfA(path, "%sprofile", WorkDirectory); }
 
-void ReportWithPath(HWND owner, LPCSTR format, LPCSTR path) {
-    CHAR message[kMessageBufferSize];
-    DWORD error = GetLastError();
-    wsprintfA(message, format, path);
-    SetLastError(error);
-    ReportSystemError(owner, message);
-}
 
 void PutLittleEndian(BYTE* out, DWORD value) {
     out[0] = static_cast<BYTE>(value);

@@ -8,7 +8,6 @@
 
 namespace {
 
-void ReportWithPath(HWND owner, LPCSTR format, LPCSTR path);
 
 }  // namespace
 
@@ -19,7 +18,7 @@ int ClearRegistryTree(HWND owner, HKEY parent, LPCSTR subkeyPath) {
         if (GetLastError() == ERROR_FILE_NOT_FOUND) return 1;
         if (GetLastError() != ERROR_SUCCESS) {
             key.key = nullptr;
-            ReportWithPath(owner, "レジストリをクリアしようとしましたが、レジストリキー\"%s\"をフルアクセスを適用できません。",
+            ReportSystemErrorWith(owner, "レジストリをクリアしようとしましたが、レジストリキー\"%s\"をフルアクセスを適用できません。",
                            subkeyPath);
             return 0;
         }
@@ -40,7 +39,7 @@ int ClearRegistryTree(HWND owner, HKEY parent, LPCSTR subkeyPath) {
             // be listed first again and again; stop instead of looping.
             if (previous[0] && lstrcmpiA(previous, name) == 0) {
                 SetLastError(ERROR_FILE_NOT_FOUND);
-                ReportWithPath(owner,
+                ReportSystemErrorWith(owner,
                                "レジストリをクリアしようとしましたが、レジストリキー\"%s\"をフルアクセスを適用できません。",
                                name);
                 return 0;
@@ -52,7 +51,7 @@ int ClearRegistryTree(HWND owner, HKEY parent, LPCSTR subkeyPath) {
 
     SetLastError(RegDeleteKeyA(parent, subkeyPath));
     if (GetLastError() != ERROR_SUCCESS) {
-        ReportWithPath(owner, "レジストリをクリアしようとしましたが、レジストリキー\"%s\"を削除できません。", subkeyPath);
+        ReportSystemErrorWith(owner, "レジストリをクリアしようとしましたが、レジストリキー\"%s\"を削除できません。", subkeyPath);
         return 0;
     }
     return 1;
@@ -60,12 +59,5 @@ int ClearRegistryTree(HWND owner, HKEY parent, LPCSTR subkeyPath) {
 
 namespace {
 
-void ReportWithPath(HWND owner, LPCSTR format, LPCSTR path) {
-    CHAR message[kMessageBufferSize];
-    DWORD error = GetLastError();
-    wsprintfA(message, format, path);
-    SetLastError(error);
-    ReportSystemError(owner, message);
-}
 
 }  // namespace

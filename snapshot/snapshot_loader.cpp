@@ -58,7 +58,6 @@ void ReportBadName(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD recordNu
 void ReportBadSubkeyFile(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD recordNumber, LPCSTR subkeyName,
                          const Record& record);
 void ReportDamaged(HWND owner, LPCSTR directory, LPCSTR fileName);
-void ReportWithName(HWND owner, LPCSTR format, LPCSTR name);
 
 }  // namespace
 
@@ -109,7 +108,7 @@ int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
             if (context.dryRun) continue;
             SetLastError(RegSetValueExA(key, name, 0, record.type, record.data, record.dataLength));
             if (GetLastError() != ERROR_SUCCESS)
-                ReportWithName(context.owner, "レジストリをロードしようとしましたが、値\"%s\"を設定できません。", name);
+                ReportSystemErrorWith(context.owner, "レジストリをロードしようとしましたが、値\"%s\"を設定できません。", name);
             continue;
         }
 
@@ -130,7 +129,7 @@ int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
                                      &subkeyHandle.key, nullptr));
         if (GetLastError() != ERROR_SUCCESS) {
             subkeyHandle.key = nullptr;
-            ReportWithName(context.owner,
+            ReportSystemErrorWith(context.owner,
                            "レジストリをロードしようとしましたが、レジストリキー\"%s\"を作成し, "
                            "読み込みアクセスを適用できません。",
                            name);
@@ -302,12 +301,5 @@ void ReportDamaged(HWND owner, LPCSTR directory, LPCSTR fileName) {
     MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONINFORMATION);
 }
 
-void ReportWithName(HWND owner, LPCSTR format, LPCSTR name) {
-    CHAR message[kMessageBufferSize];
-    DWORD error = GetLastError();
-    wsprintfA(message, format, name);
-    SetLastError(error);
-    ReportSystemError(owner, message);
-}
 
 }  // namespace

@@ -38,7 +38,6 @@ BOOL Append(OutputFile& file, const void* bytes, DWORD size);
 BOOL AppendRecord(OutputFile& file, const void* data, DWORD dataLength, DWORD type, LPCSTR name, DWORD nameLength);
 BOOL EnsureDataCapacity(SaveContext& context, DWORD size);
 void ReportCreateFailure(HWND owner, LPCSTR directory, LPCSTR fileName);
-void ReportWithName(HWND owner, LPCSTR format, LPCSTR name);
 void ReportFileNameTooLong(HWND owner, LPCSTR subkeyName);
 void ReportUnrepresentableType(HWND owner, LPCSTR valueName);
 int DecimalDigits(DWORD n);
@@ -108,7 +107,7 @@ int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth) {
         SetLastError(RegOpenKeyExA(key, name, 0, KEY_READ, &subkey.key));
         if (GetLastError() != ERROR_SUCCESS) {
             subkey.key = nullptr;
-            ReportWithName(context.owner,
+            ReportSystemErrorWith(context.owner,
                            "レジストリをセーブしようとしましたが、レジストリキー\"%s\"に読み込みアクセスを適用できません。",
                            name);
             return 0;
@@ -141,20 +140,20 @@ int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth) {
         DWORD size = 0;
         SetLastError(RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size));
         if (GetLastError() != ERROR_SUCCESS) {
-            ReportWithName(context.owner, "レジストリをセーブしようとしましたが、値\"%s\"のサイズを取得できません。",
+            ReportSystemErrorWith(context.owner, "レジストリをセーブしようとしましたが、値\"%s\"のサイズを取得できません。",
                            name);
             return 0;
         }
         if (!EnsureDataCapacity(context, size)) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            ReportWithName(context.owner,
+            ReportSystemErrorWith(context.owner,
                            "レジストリをセーブしようとしましたが、値\"%s\"のタイプ・データを取得できません。", name);
             return 0;
         }
         DWORD type = 0;
         SetLastError(RegQueryValueExA(key, name, nullptr, &type, context.data.bytes(), &size));
         if (GetLastError() != ERROR_SUCCESS) {
-            ReportWithName(context.owner,
+            ReportSystemErrorWith(context.owner,
                            "レジストリをセーブしようとしましたが、値\"%s\"のタイプ・データを取得できません。", name);
             return 0;
         }
@@ -243,13 +242,6 @@ void ReportCreateFailure(HWND owner, LPCSTR directory, LPCSTR fileName) {
     ReportSystemError(owner, message);
 }
 
-void ReportWithName(HWND owner, LPCSTR format, LPCSTR name) {
-    CHAR message[kMessageBufferSize];
-    DWORD error = GetLastError();
-    wsprintfA(message, format, name);
-    SetLastError(error);
-    ReportSystemError(owner, message);
-}
 
 void ReportFileNameTooLong(HWND owner, LPCSTR subkeyName) {
     CHAR message[kMessageBufferSize];
