@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "lha/archiver.h"
 
@@ -85,10 +86,10 @@ int main(int argc, char** argv) {
     }
     if (std::strchr(argv[2], '"') || (argc == 4 && std::strchr(argv[3], '"'))) return Usage();
 
-    static CHAR output[1 << 20];
+    std::vector<CHAR> output(1 << 20);
     ArchiverFailure failure;
-    int result = CarryOutArchiverCommand(line.c_str(), output, sizeof output, &failure);
-    PrintText(stdout, output);
+    int result = CarryOutArchiverCommand(line.c_str(), output.data(), static_cast<DWORD>(output.size()), &failure);
+    PrintText(stdout, output.data());
     if (result != 0) {
         CHAR text[kMessageBufferSize];
         FormatArchiverFailure(failure, text);
