@@ -27,8 +27,14 @@ BOOL CreateFolder(LPCSTR path) {
 
 // Steps 1 to 5 of start-up; FALSE when the program must end (already told).
 BOOL SetUpWorkArea(WorkArea& area) {
+    // Without a whole temporary path every name below would be garbage or
+    // relative to wherever we were started.
     CHAR tempPath[kPathBufferSize];
-    GetTempPathA(kPathBufferSize, tempPath);
+    DWORD length = GetTempPathA(kPathBufferSize, tempPath);
+    if (length == 0 || length >= kPathBufferSize) {
+        ReportSystemError(nullptr, "テンポラリディレクトリのパスを取得できません。");
+        return FALSE;
+    }
 
     wsprintfA(area.baseFolder, "%sMorvik\\", tempPath);
     if (!CreateFolder(area.baseFolder)) return FALSE;

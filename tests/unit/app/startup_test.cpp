@@ -82,6 +82,16 @@ TEST_F(StartupTest, BaseFolderThatCannotBeCreatedIsReported) {
     EXPECT_FALSE(FileExists(kLock));
 }
 
+TEST_F(StartupTest, TemporaryPathThatCannotBeHadEndsTheRun) {
+    sim::FailCall("GetTempPathA", 1, ERROR_ACCESS_DENIED);
+    int directoriesBefore = sim::CallCount("CreateDirectoryA");
+    EXPECT_EQ(0, Run(""));
+    ASSERT_EQ(1u, sim::MessageBoxes().size());
+    EXPECT_EQ(ExpectedReport("テンポラリディレクトリのパスを取得できません。", ERROR_ACCESS_DENIED),
+              sim::MessageBoxes()[0].text);
+    EXPECT_EQ(directoriesBefore, sim::CallCount("CreateDirectoryA"));
+}
+
 TEST_F(StartupTest, ExistingBaseFolderIsNotAnError) {
     ASSERT_TRUE(CreateDirectoryA(kBase, nullptr));
     EXPECT_EQ(0, Run(""));
