@@ -296,12 +296,7 @@ LhaStatus AddMember(HANDLE archive, uint64_t* written, LPCSTR folder, LPCSTR nam
 }
 
 bool WriteAll(HANDLE file, const void* data, DWORD size, uint64_t* written) {
-    DWORD done = 0;
-    if (!WriteFile(file, data, size, &done, nullptr)) return false;
-    if (done != size) {
-        SetLastError(ERROR_DISK_FULL);
-        return false;
-    }
+    if (!WriteAllBytes(file, data, size)) return false;
     *written += size;
     return true;
 }

@@ -56,13 +56,7 @@ struct MemberOutput {
 LhaStatus WriteMember(void* context, const uint8_t* data, uint32_t size) {
     MemberOutput* out = static_cast<MemberOutput*>(context);
     if (out->file == INVALID_HANDLE_VALUE) return kLhaOk;
-    DWORD written = 0;
-    if (!WriteFile(out->file, data, size, &written, nullptr)) {
-        RecordIoFailure(out->failure, kActionWrite, out->path);
-        return kLhaIoFailed;
-    }
-    if (written != size) {  // a short write that reported success: the disk is full
-        SetLastError(ERROR_DISK_FULL);
+    if (!WriteAllBytes(out->file, data, size)) {
         RecordIoFailure(out->failure, kActionWrite, out->path);
         return kLhaIoFailed;
     }

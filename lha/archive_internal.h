@@ -4,6 +4,7 @@
 
 #include "lha/archiver.h"
 #include "lha/header.h"
+#include "winapi/file_io.h"
 #include "winapi/guards.h"
 
 // Records a failed system call (its code is still the last error).

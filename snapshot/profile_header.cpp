@@ -7,6 +7,7 @@
 
 #include "app/report.h"
 #include "app/workarea.h"
+#include "winapi/file_io.h"
 #include "winapi/guards.h"
 
 namespace {
@@ -48,9 +49,7 @@ int WriteProfileHeader(HWND owner, BYTE kind, LPCSTR sourceName, LPCSTR comment)
     PutLittleEndian(out + 6 + nameLength, commentLength);
     std::memcpy(out + 10 + nameLength, comment, commentLength);
 
-    DWORD written = 0;
-    if (!WriteFile(file.handle, out, static_cast<DWORD>(size), &written, nullptr) || written != size) {
-        if (written != size && GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_DISK_FULL);
+    if (!WriteAllBytes(file.handle, out, static_cast<DWORD>(size))) {
         ReportSystemErrorWith(owner, writeFailure, path);
         return 0;
     }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/report.h"
+#include "winapi/file_io.h"
 #include "winapi/guards.h"
 
 namespace {
@@ -175,22 +176,11 @@ int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth) {
     return 1;
 }
 
-BOOL WriteAll(HANDLE file, const void* bytes, DWORD size) {
-    DWORD written = 0;
-    if (!WriteFile(file, bytes, size, &written, nullptr)) return FALSE;
-    if (written != size) {
-        // A short write to a disk file means the disk is full.
-        SetLastError(ERROR_DISK_FULL);
-        return FALSE;
-    }
-    return TRUE;
-}
-
 BOOL Flush(OutputFile& file) {
     if (file.pending == 0) return TRUE;
     DWORD size = file.pending;
     file.pending = 0;
-    return WriteAll(file.handle, file.buffer, size);
+    return WriteAllBytes(file.handle, file.buffer, size);
 }
 
 // Adds bytes to the file through the buffer; pieces larger than the buffer
@@ -198,7 +188,7 @@ BOOL Flush(OutputFile& file) {
 BOOL Append(OutputFile& file, const void* bytes, DWORD size) {
     if (size > kOutputBufferSize - file.pending) {
         if (!Flush(file)) return FALSE;
-        if (size > kOutputBufferSize) return WriteAll(file.handle, bytes, size);
+        if (size > kOutputBufferSize) return WriteAllBytes(file.handle, bytes, size);
     }
     if (size) std::memcpy(file.buffer + file.pending, bytes, size);
     file.pending += size;
