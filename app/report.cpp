@@ -1,3 +1,4 @@
+// The two report functions of the window program: modal message boxes.
 #include "app/report.h"
 
 namespace {
@@ -48,10 +49,4 @@ void ReportSystemError(HWND owner, LPCSTR context) {
     if (composed) HeapFree(heap, 0, composed);
 }
 
-void ReportSystemErrorWith(HWND owner, LPCSTR format, LPCSTR text) {
-    DWORD error = GetLastError();
-    CHAR context[kMessageBufferSize];
-    wsprintfA(context, format, text);
-    SetLastError(error);
-    ReportSystemError(owner, context);
-}
+void ShowInformation(HWND owner, LPCSTR text) { MessageBoxA(owner, text, nullptr, MB_OK | MB_ICONINFORMATION); }

@@ -1,6 +1,13 @@
-// The standard warning box for a failed system call.
+// The two ways the program tells the user something went wrong: the warning
+// box for a failed system call, and the information box for a finding of
+// its own (a busy lock file, a damaged or foreign profile file, a saved name
+// without a live match). Every subsystem reports through these two, never
+// through MessageBoxA: the window program links versions that show boxes
+// (report.cpp), a console program links versions that write the same text
+// to standard error.
 #pragma once
 
+#include "winapi/message_size.h"
 #include "winapi/winapi.h"
 
 // Shows "an unexpected error has occurred", the caller's context text, the
@@ -9,10 +16,11 @@
 // call's error code is still the last error.
 void ReportSystemError(HWND owner, LPCSTR context);
 
+// Shows `text` as a modal information box owned by `owner` (may be NULL),
+// without caption, and returns when the user has read it.
+void ShowInformation(HWND owner, LPCSTR text);
+
 // Composes `format` (one %s, taking `text`) and reports it as above; the last
 // error survives the composition.
 void ReportSystemErrorWith(HWND owner, LPCSTR format, LPCSTR text);
 
-// Size of every buffer a message with a variable part is composed into; it is
-// also wsprintfA's own output limit.
-constexpr int kMessageBufferSize = 1024;

@@ -44,7 +44,7 @@ BOOL SetUpWorkArea(WorkArea& area) {
                             FILE_ATTRIBUTE_NORMAL, nullptr);
     if (area.lock == INVALID_HANDLE_VALUE) {
         if (GetLastError() == ERROR_SHARING_VIOLATION) {
-            MessageBoxA(nullptr, kLockBusyMessage, nullptr, MB_OK | MB_ICONINFORMATION);
+            ShowInformation(nullptr, kLockBusyMessage);
         } else {
             ReportSystemError(nullptr,
                               "テンポラリディレクトリのフォルダ\"Morvik\"にロックファイル\"brv.lok\"を作成できません。");

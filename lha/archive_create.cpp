@@ -32,16 +32,7 @@ LhaStatus AddFolderFiles(LPCSTR archive, LPCSTR pattern, ArchiverFailure* failur
     // The folder is the pattern up to its last separator.
     CHAR folder[MAX_PATH];
     lstrcpynA(folder, pattern, MAX_PATH);
-    int cut = 0;
-    for (int i = 0; folder[i]; ++i) {
-        unsigned char c = static_cast<unsigned char>(folder[i]);
-        if (((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) && folder[i + 1]) {
-            ++i;
-            continue;
-        }
-        if (c == '\\' || c == '/') cut = i + 1;
-    }
-    folder[cut] = '\0';
+    folder[Cp932FolderPartLength(folder)] = '\0';
 
     FileList list;
     LhaStatus status = ListFolderFiles(pattern, folder, archive, &list, failure);

@@ -4,6 +4,7 @@
 
 #include "lha/archiver.h"
 #include "lha/header.h"
+#include "winapi/cp932.h"
 #include "winapi/file_io.h"
 #include "winapi/guards.h"
 

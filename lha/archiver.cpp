@@ -18,21 +18,6 @@ bool EndsWithSeparator(LPCSTR path);
 
 }  // namespace
 
-int RunArchiverCommand(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize) {
-    ArchiverFailure failure;
-    int result = CarryOutArchiverCommand(commandLine, output, outputSize, &failure);
-    if (result == 0) return 0;
-    CHAR text[kMessageBufferSize];
-    FormatArchiverFailure(failure, text);
-    if (failure.status == kLhaIoFailed) {
-        SetLastError(failure.systemError);
-        ReportSystemError(owner, text);
-    } else {
-        MessageBoxA(owner, text, nullptr, MB_OK | MB_ICONINFORMATION);
-    }
-    return result;
-}
-
 int CarryOutArchiverCommand(LPCSTR commandLine, LPSTR output, DWORD outputSize, ArchiverFailure* failure) {
     failure->status = kLhaOk;
     failure->action = kActionNone;
@@ -187,21 +172,11 @@ bool SplitCommandTokens(LPCSTR line, CommandTokens* tokens) {
 
 bool IsAllMembers(LPCSTR pattern) { return !lstrcmpA(pattern, "*") || !lstrcmpA(pattern, "*.*"); }
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 // True when the last character is '\' or '/' (the second byte of a cp932
 // character that happens to be 0x5C is not one).
 bool EndsWithSeparator(LPCSTR path) {
-    bool separator = false;
-    for (LPCSTR p = path; *p; ++p) {
-        if (IsLeadByte(static_cast<unsigned char>(*p)) && p[1]) {
-            ++p;
-            separator = false;
-            continue;
-        }
-        separator = *p == '\\' || *p == '/';
-    }
-    return separator;
+    int length = lstrlenA(path);
+    return length > 0 && Cp932FolderPartLength(path) == length;
 }
 
 }  // namespace

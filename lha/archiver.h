@@ -1,5 +1,6 @@
-// The archiver command entry point the profile container calls, and the
-// same commands without any window for the command-line front end.
+// The archiver's commands, carried out without showing anything: the
+// profile container words and shows their failures, the command-line front
+// end prints them.
 //
 // Commands (both '\' and '/' separate path components):
 //   a "<archive>" "<folder>\*.*"   every plain file of the folder, in byte order,
@@ -10,16 +11,10 @@
 #pragma once
 
 #include "winapi/winapi.h"
-#include "app/report.h"
 #include "lha/lha_status.h"
+#include "winapi/message_size.h"
 
-// Returns 0 on success and non-zero on failure, after telling the user in a
-// message box owned by `owner` what went wrong (a failed system call through
-// ReportSystemError, anything wrong with the archive as an information box).
-// `output` (may be NULL) receives the listing of `l`.
-int RunArchiverCommand(HWND owner, LPCSTR commandLine, LPSTR output, DWORD outputSize);
-
-// What RunArchiverCommand would have said.
+// What failed, for the caller to tell the user.
 enum ArchiverAction {
     kActionNone = 0,
     kActionOpenForReading,  // CreateFileA for reading

@@ -4,6 +4,7 @@
 
 #include "lha/crc16.h"
 #include "lha/decoders.h"
+#include "winapi/cp932.h"
 
 namespace {
 
@@ -60,20 +61,15 @@ LhaStatus SkipMemberData(LhaReader* r) {
     return kLhaOk;
 }
 
-bool IsLeadByte(uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-bool IsTrailByte(uint8_t c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
-
 // The last component of a stored path: separators are '\', '/' and 0xFF,
 // and the second byte of a cp932 character is never one.
 void TakeLastComponent(const uint8_t* path, uint32_t length, LhaMemberHeader* h) {
     uint32_t start = 0;
-    for (uint32_t i = 0; i < length; ++i) {
+    for (uint32_t i = 0; i < length;) {
+        int size = Cp932CharSize(reinterpret_cast<const char*>(path + i), length - i);
         uint8_t c = path[i];
-        if (IsLeadByte(c) && i + 1 < length && IsTrailByte(path[i + 1])) {
-            ++i;
-        } else if (c == '\\' || c == '/' || c == 0xFF) {
-            start = i + 1;
-        }
+        if (size == 1 && (c == '\\' || c == '/' || c == 0xFF)) start = i + 1;
+        i += size;
     }
     h->nameLength = length - start;
     h->nameTooLong = h->nameLength > kMaxNameBytes;

@@ -2,10 +2,9 @@
 
 #include <cstring>
 
-namespace {
+#include "winapi/cp932.h"
 
-bool IsLeadByte(uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-bool IsTrailByte(uint8_t c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+namespace {
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -33,7 +32,7 @@ bool IsSafeMemberName(const LhaMemberHeader& header) {
     if (!std::strcmp(name, ".") || !std::strcmp(name, "..")) return false;
     for (uint32_t i = 0; i < length; ++i) {
         uint8_t c = static_cast<uint8_t>(name[i]);
-        if (IsLeadByte(c) && i + 1 < length && IsTrailByte(static_cast<uint8_t>(name[i + 1]))) {
+        if (Cp932CharSize(name + i, length - i) == 2) {
             ++i;
             continue;
         }
@@ -47,8 +46,7 @@ bool IsSafeMemberName(const LhaMemberHeader& header) {
 void FoldMemberName(const char* name, char* out) {
     size_t i = 0;
     for (; name[i] != '\0' && i < kMaxNameBytes; ++i) {
-        uint8_t c = static_cast<uint8_t>(name[i]);
-        if (IsLeadByte(c) && name[i + 1] != '\0' && IsTrailByte(static_cast<uint8_t>(name[i + 1]))) {
+        if (Cp932CharSize(name + i) == 2) {
             out[i] = name[i];
             ++i;
             out[i] = name[i];

@@ -7,6 +7,7 @@
 
 #include "app/report.h"
 #include "app/workarea.h"
+#include "winapi/byte_order.h"
 #include "winapi/file_io.h"
 #include "winapi/guards.h"
 
@@ -15,9 +16,6 @@ namespace {
 constexpr BYTE kHeaderRevision = 1;
 
 void FormProfilePath(LPSTR path);
-void PutLittleEndian(BYTE* out, DWORD value);
-DWORD GetLittleEndian(const BYTE* in);
-void ShowFinding(HWND owner, LPCSTR text);
 
 }  // namespace
 
@@ -95,15 +93,15 @@ ProfileHeaderResult ReadProfileHeader(HWND owner, BYTE kind, BOOL required, Prof
     const LPCSTR damaged = "ファイルが破損しています。";
     const BYTE* in = contents.bytes();
     if (size < 2) {
-        ShowFinding(owner, damaged);
+        ShowInformation(owner, damaged);
         return kProfileHeaderFailed;
     }
     if (in[0] != kind) {
-        ShowFinding(owner, "バージョンが一致しません。");
+        ShowInformation(owner, "バージョンが一致しません。");
         return kProfileHeaderFailed;
     }
     if (size < 6 || GetLittleEndian(in + 2) > size - 6) {
-        ShowFinding(owner, damaged);
+        ShowInformation(owner, damaged);
         return kProfileHeaderFailed;
     }
     const DWORD nameLength = GetLittleEndian(in + 2);
@@ -111,7 +109,7 @@ ProfileHeaderResult ReadProfileHeader(HWND owner, BYTE kind, BOOL required, Prof
     DWORD commentLength = 0;
     if (hasComment) {
         if (size - 6 - nameLength < 4 || GetLittleEndian(in + 6 + nameLength) > size - 10 - nameLength) {
-            ShowFinding(owner, damaged);
+            ShowInformation(owner, damaged);
             return kProfileHeaderFailed;
         }
         commentLength = GetLittleEndian(in + 6 + nameLength);
@@ -148,19 +146,5 @@ namespace {
 
 void FormProfilePath(LPSTR path) { wsprintfA(path, "%sprofile", WorkDirectory); }
 
-
-void PutLittleEndian(BYTE* out, DWORD value) {
-    out[0] = static_cast<BYTE>(value);
-    out[1] = static_cast<BYTE>(value >> 8);
-    out[2] = static_cast<BYTE>(value >> 16);
-    out[3] = static_cast<BYTE>(value >> 24);
-}
-
-DWORD GetLittleEndian(const BYTE* in) {
-    return static_cast<DWORD>(in[0]) | static_cast<DWORD>(in[1]) << 8 | static_cast<DWORD>(in[2]) << 16 |
-           static_cast<DWORD>(in[3]) << 24;
-}
-
-void ShowFinding(HWND owner, LPCSTR text) { MessageBoxA(owner, text, nullptr, MB_OK | MB_ICONINFORMATION); }
 
 }  // namespace

@@ -279,7 +279,7 @@ void ReportBadName(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD recordNu
               "レジストリをロードしようとしましたが、テンポラリファイル\"%s%s\"の%d番目のレコード\"%s\"は"
               "名前が正しくないため、適用しません。",
               directory, fileName, static_cast<int>(recordNumber), name);
-    MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONINFORMATION);
+    ShowInformation(owner, message);
 }
 
 void ReportBadSubkeyFile(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD recordNumber, LPCSTR subkeyName,
@@ -291,14 +291,14 @@ void ReportBadSubkeyFile(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD re
               "レジストリをロードしようとしましたが、テンポラリファイル\"%s%s\"の%d番目のレコード\"%s\"は"
               "サブキーのファイル名\"%s\"が正しくないため、適用しません。",
               directory, fileName, static_cast<int>(recordNumber), subkeyName, subkeyFile);
-    MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONINFORMATION);
+    ShowInformation(owner, message);
 }
 
 void ReportDamaged(HWND owner, LPCSTR directory, LPCSTR fileName) {
     CHAR message[kMessageBufferSize];
     wsprintfA(message, "レジストリをロードしようとしましたが、テンポラリファイル\"%s%s\"が破損しています。",
               directory, fileName);
-    MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONINFORMATION);
+    ShowInformation(owner, message);
 }
 
 

@@ -239,7 +239,7 @@ void ReportFileNameTooLong(HWND owner, LPCSTR subkeyName) {
               "レジストリをセーブしようとしましたが、レジストリキー\"%s\"の階層が深すぎるため、"
               "テンポラリファイルの名前が255バイトを超えます。",
               subkeyName);
-    MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONINFORMATION);
+    ShowInformation(owner, message);
 }
 
 void ReportUnrepresentableType(HWND owner, LPCSTR valueName) {
@@ -247,7 +247,7 @@ void ReportUnrepresentableType(HWND owner, LPCSTR valueName) {
     wsprintfA(message,
               "レジストリをセーブしようとしましたが、値\"%s\"のタイプ(0xFFFFFFFF)はファイルに保存できません。",
               valueName);
-    MessageBoxA(owner, message, nullptr, MB_OK | MB_ICONINFORMATION);
+    ShowInformation(owner, message);
 }
 
 int DecimalDigits(DWORD n) {

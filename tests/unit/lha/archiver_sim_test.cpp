@@ -1,6 +1,5 @@
-// What the user sees when a command fails, and failures of system calls in
-// the middle of a command: simulation only (scripted message boxes, fault
-// injection, other processes holding files).
+// Failures of system calls in the middle of a command: simulation only
+// (fault injection, other processes holding files).
 #include "archive_files.h"
 #include "codec_streams.h"
 #include "testenv.h"
@@ -26,50 +25,6 @@ protected:
         return archive;
     }
 };
-
-TEST_F(ArchiverSimTest, BadArchiveShowsOneInformationBox) {
-    struct {
-        const char* file;
-        const char* text;  // %s: the archive's path
-    } cases[] = {
-        {"bad/not_an_archive.lzh", "ファイル\"%s\"はLHA形式の書庫ではありません。"},
-        {"bad/data_crc_mismatch.lzh", "ファイル\"%s\"が破損しています。"},
-        {"bad/method_unsupported.lzh", "ファイル\"%s\"には展開できない形式のデータ(-pm2-)が含まれています。"},
-        {"bad/name_control_bytes.lzh", "ファイル\"%s\"には安全に展開できない名前のファイルが含まれています。"},
-        {"bad/member_too_large.lzh", "ファイル\"%s\"は大きすぎるため処理できません。"},
-    };
-    int boxes = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        std::string archive = Dir() + "in.lzh";
-        WriteBytes(archive, ReadBytes(LhaDataFile(c.file)));
-        std::string target = MakeFolder(std::string("out") + std::to_string(boxes));
-        int result = RunArchiverCommand(Owner(), ExtractCommand(archive, target).c_str(), nullptr, 0);
-        EXPECT_NE(result, 0);
-        ASSERT_EQ(sim::MessageBoxes().size(), static_cast<size_t>(++boxes));
-        const sim::MessageBoxCall& box = sim::MessageBoxes().back();
-        CHAR expected[kMessageBufferSize];
-        wsprintfA(expected, c.text, archive.c_str());
-        EXPECT_EQ(box.text, expected);
-        EXPECT_EQ(box.owner, Owner());
-        EXPECT_TRUE(box.captionNull);
-        EXPECT_EQ(box.style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
-        EXPECT_EQ(ListFiles(target), std::vector<std::string>{});
-    }
-}
-
-TEST_F(ArchiverSimTest, WriteFailureMidExtractionRemovesWhatWasWritten) {
-    std::string archive = TwoMemberArchive();
-    std::string target = MakeFolder("target");
-    sim::FailCall("WriteFile", 1, ERROR_DISK_FULL, "second");
-    int result = RunArchiverCommand(Owner(), ExtractCommand(archive, target).c_str(), nullptr, 0);
-    EXPECT_EQ(result, kLhaIoFailed);
-    EXPECT_EQ(ListFiles(target), std::vector<std::string>{});
-    ASSERT_EQ(sim::MessageBoxes().size(), 1u);
-    const sim::MessageBoxCall& box = sim::MessageBoxes()[0];
-    EXPECT_EQ(box.style, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));  // through ReportSystemError
-    EXPECT_NE(box.text.find("ファイル\"" + target + "second\"に書き込めません。"), std::string::npos) << box.text;
-}
 
 TEST_F(ArchiverSimTest, TargetHeldOpenByAnotherProgram) {
     std::string archive = TwoMemberArchive();
