@@ -1,0 +1,76 @@
+// Adding, reading and matching the entries of a dialog's entry list. Names
+// are compared bytewise and case-sensitively (lstrcmpA), so a name that a
+// machine has only in another letter case does not match.
+#include "snapshot/list_entry.h"
+
+namespace {
+
+int EqualNameRank(HWND dialog, int listId, int item, LPCSTR displayName, EqualNameOrder order);
+
+}  // namespace
+
+int AddListEntry(HWND dialog, int listId, LPCSTR displayName) {
+    const LRESULT count = SendDlgItemMessageA(dialog, listId, LB_GETCOUNT, 0, 0);
+    const LRESULT index =
+        SendDlgItemMessageA(dialog, listId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(displayName));
+    if (count != LB_ERR && index >= 0) SendDlgItemMessageA(dialog, listId, LB_SETITEMDATA, index, count);
+    return 1;
+}
+
+BOOL ReadListEntryText(HWND dialog, int listId, int item, HeapBlock* text) {
+    const LRESULT length = SendDlgItemMessageA(dialog, listId, LB_GETTEXTLEN, item, 0);
+    if (length == LB_ERR || length < 0) return FALSE;
+    if (!text->Allocate(static_cast<SIZE_T>(length) + 1)) return FALSE;
+    const LRESULT got = SendDlgItemMessageA(dialog, listId, LB_GETTEXT, item, reinterpret_cast<LPARAM>(text->block));
+    if (got == LB_ERR || got < 0 || got > length) return FALSE;
+    text->text()[got] = 0;
+    return TRUE;
+}
+
+int ListEntryNumber(HWND dialog, int listId, int item) {
+    const LRESULT number = SendDlgItemMessageA(dialog, listId, LB_GETITEMDATA, item, 0);
+    if (number == LB_ERR || number < 0 || number > 0x7FFFFFFF) return -1;
+    return static_cast<int>(number);
+}
+
+int ListEntryHasName(HWND dialog, int listId, int item, LPCSTR displayName) {
+    HeapBlock text;
+    if (!ReadListEntryText(dialog, listId, item, &text)) return -1;
+    return lstrcmpA(text.text(), displayName) == 0 ? 1 : 0;
+}
+
+int MatchListEntry(HWND dialog, int listId, int item, LPCSTR displayName, int liveRank, EqualNameOrder order) {
+    const int named = ListEntryHasName(dialog, listId, item, displayName);
+    if (named != 1) return named;
+    const int rank = EqualNameRank(dialog, listId, item, displayName, order);
+    if (rank < 0) return -1;
+    return rank == liveRank ? 1 : 0;
+}
+
+namespace {
+
+// How many entries of the same name come before entry `item` in `order`.
+int EqualNameRank(HWND dialog, int listId, int item, LPCSTR displayName, EqualNameOrder order) {
+    const LRESULT count = SendDlgItemMessageA(dialog, listId, LB_GETCOUNT, 0, 0);
+    if (count == LB_ERR || count < 0) return -1;
+    int ownNumber = 0;
+    if (order == kByEntryNumber && (ownNumber = ListEntryNumber(dialog, listId, item)) < 0) return -1;
+    const int end = order == kByListPosition ? item : static_cast<int>(count);
+    int rank = 0;
+    for (int other = 0; other < end; ++other) {
+        if (other == item) continue;
+        const int named = ListEntryHasName(dialog, listId, other, displayName);
+        if (named < 0) return -1;
+        if (!named) continue;
+        if (order == kByListPosition) {
+            ++rank;
+            continue;
+        }
+        const int number = ListEntryNumber(dialog, listId, other);
+        if (number < 0) return -1;
+        if (number < ownNumber) ++rank;
+    }
+    return rank;
+}
+
+}  // namespace

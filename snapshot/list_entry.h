@@ -1,0 +1,40 @@
+// The dialogs' entry list as both settings subsystems use it: adding a
+// display name in list mode, reading an entry back, and telling apart the
+// entries that carry the same name. Every entry carries a number as item
+// data: the count of entries before it was added, which is the walk's order
+// of the live items on save and the record number in the index file on load.
+#pragma once
+
+#include "winapi/guards.h"
+#include "winapi/winapi.h"
+
+// Adds `displayName` to list box `listId` of `dialog` (sorted by the box) and
+// gives the new entry the entry count before the add as item data. Returns 1,
+// so that a walk in list mode goes on.
+int AddListEntry(HWND dialog, int listId, LPCSTR displayName);
+
+// Reads the text of entry `item` into a process-heap block one byte longer
+// than LB_GETTEXTLEN says. FALSE when either query returns LB_ERR.
+BOOL ReadListEntryText(HWND dialog, int listId, int item, HeapBlock* text);
+
+// The item data of entry `item`, or -1 when the query returns LB_ERR.
+int ListEntryNumber(HWND dialog, int listId, int item);
+
+// How the entries with one name are told apart: by their place in the list
+// (save: the k-th such entry saves the k-th live item of that name), or by
+// their item data (load: the entry of the k-th record of that name, in file
+// order, goes to the k-th live item of that name).
+enum EqualNameOrder : int {
+    kByListPosition = 0,
+    kByEntryNumber = 1,
+};
+
+// Whether entry `item` stands for the live item `displayName` that is the
+// `liveRank`-th (from 0) live item of that name: its text must equal the name
+// (lstrcmpA) and its rank among the entries of that name, in `order`, must be
+// `liveRank`. Returns 1 when it does, 0 when not, -1 when a list query
+// returned LB_ERR (nothing is reported).
+int MatchListEntry(HWND dialog, int listId, int item, LPCSTR displayName, int liveRank, EqualNameOrder order);
+
+// Whether entry `item`'s text equals `displayName`: 1, 0, or -1 on LB_ERR.
+int ListEntryHasName(HWND dialog, int listId, int item, LPCSTR displayName);
