@@ -1,0 +1,112 @@
+// Saving and applying the accounts of one identity, and reading the index
+// of the saved ones. Every list entry stands for exactly one identity: the
+// k-th entry of a name for the k-th identity of that name, so identities
+// that share a user name each keep their own accounts.
+#include "ieoe/accounts.h"
+
+#include "app/report.h"
+#include "ieoe/identities.h"
+#include "resources/resource.h"
+#include "snapshot/index_file.h"
+#include "snapshot/list_entry.h"
+#include "snapshot/registry_snapshot.h"
+#include "snapshot/tree_replace.h"
+#include "winapi/guards.h"
+
+namespace {
+
+constexpr char kIdentityAccountsFormat[] =
+    "Identities\\%s\\Software\\Microsoft\\Internet Account Manager\\Accounts";
+constexpr char kSharedAccountsPath[] = "Software\\Microsoft\\Internet Account Manager\\Accounts";
+constexpr int kAccountsPathSize = kMaxRegistryName + sizeof kIdentityAccountsFormat;
+
+int IsEntrysIdentity(HWND owner, LPCSTR keyName, LPCSTR userName, int item, EqualNameOrder order);
+BOOL OpenAccountTree(HWND owner, LPCSTR keyName, KeyGuard* key);
+
+}  // namespace
+
+int SaveIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item) {
+    if (item == kListMode) return AddListEntry(owner, IDC_ENTRY_LIST, userName);
+    const int match = IsEntrysIdentity(owner, keyName, userName, item, kByListPosition);
+    if (match != 1) return match < 0 ? 0 : 1;
+
+    // The record first: its number names the snapshot, so the numbers follow
+    // the records actually written.
+    const int number = AppendIndexRecord(owner, directory, kGatewayIndex, userName);
+    if (number < 0) return 0;
+    KeyGuard tree;
+    if (!OpenAccountTree(owner, keyName, &tree)) return 0;
+    CHAR snapshot[kIndexSnapshotNameSize];
+    FormIndexSnapshotName(kGatewayIndex, number, snapshot);
+    return SaveRegistryTree(owner, tree.key, snapshot, directory);
+}
+
+int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item) {
+    if (item == kListMode) return AddListEntry(owner, IDC_ENTRY_LIST, userName);
+    const int match = IsEntrysIdentity(owner, keyName, userName, item, kByEntryNumber);
+    if (match != 1) return match < 0 ? 0 : 1;
+    const int number = ListEntryNumber(owner, IDC_ENTRY_LIST, item);
+    if (number < 0) return 0;
+
+    CHAR identityPath[kAccountsPathSize];
+    wsprintfA(identityPath, kIdentityAccountsFormat, keyName);
+    // Only the status counts: the key is closed again at once.
+    DWORD status;
+    {
+        KeyGuard probe;
+        SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, identityPath, 0, KEY_READ, &probe.key));
+        status = GetLastError();
+        if (status != ERROR_SUCCESS) probe.key = nullptr;
+    }
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        SetLastError(status);
+        ReportSystemErrorWith(owner, "レジストリキー\"HKEY_CURRENT_USER\\%s\"が見つかりません。", identityPath);
+        return 0;
+    }
+
+    const LiveTree target{HKEY_CURRENT_USER, "HKEY_CURRENT_USER",
+                          status == ERROR_SUCCESS ? identityPath : kSharedAccountsPath,
+                          "レジストリキー\"%s\"を作成し、フルアクセスを適用できません。"};
+    CHAR snapshot[kIndexSnapshotNameSize];
+    FormIndexSnapshotName(kGatewayIndex, number, snapshot);
+    ReplaceLiveTree(owner, target, snapshot, directory, nullptr, nullptr);
+    return 0;
+}
+
+int ReadGatewayIndex(ItemCallback callback, HWND owner, LPCSTR directory, int item) {
+    return ReadIndexFile(callback, owner, directory, kGatewayIndex, item);
+}
+
+namespace {
+
+// 1 when the visited identity is the one list entry `item` stands for, 0
+// when not, -1 after a failed list query or a reported failure.
+int IsEntrysIdentity(HWND owner, LPCSTR keyName, LPCSTR userName, int item, EqualNameOrder order) {
+    if (!keyName) return 0;
+    const int named = ListEntryHasName(owner, IDC_ENTRY_LIST, item, userName);
+    if (named != 1) return named;
+    const int rank = LiveIdentityRank(owner, keyName, userName);
+    if (rank < 0) return -1;
+    return MatchListEntry(owner, IDC_ENTRY_LIST, item, userName, rank, order);
+}
+
+// Opens the identity's account tree, or the identity-less one when the
+// identity has none, for reading.
+BOOL OpenAccountTree(HWND owner, LPCSTR keyName, KeyGuard* key) {
+    CHAR identityPath[kAccountsPathSize];
+    wsprintfA(identityPath, kIdentityAccountsFormat, keyName);
+    LPCSTR path = identityPath;
+    SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key->key));
+    if (GetLastError() == ERROR_FILE_NOT_FOUND) {
+        path = kSharedAccountsPath;
+        SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key->key));
+    }
+    if (GetLastError() != ERROR_SUCCESS) {
+        key->key = nullptr;
+        ReportSystemErrorWith(owner, "レジストリキー\"HKEY_CURRENT_USER\\%s\"に読み込みアクセスを適用できません。", path);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace

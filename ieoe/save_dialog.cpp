@@ -1,0 +1,121 @@
+// The IE/OE save dialog: set-up shows the identities and the saver's user
+// name, OK writes the header, the Internet options and the chosen accounts
+// into the work directory and packs it into the profile file.
+#include "ieoe/ieoe_dialogs.h"
+
+#include "app/report.h"
+#include "app/workarea.h"
+#include "ieoe/accounts.h"
+#include "ieoe/identities.h"
+#include "ieoe/internet_options.h"
+#include "resources/resource.h"
+#include "snapshot/profile_file.h"
+#include "snapshot/profile_header.h"
+#include "winapi/guards.h"
+
+namespace {
+
+BOOL SetUpSaveDialog(HWND dialog);
+BOOL ShowUserName(HWND dialog);
+void SaveProfile(HWND dialog);
+BOOL WriteHeaderFromDialog(HWND dialog);
+BOOL FetchText(HWND control, HeapBlock* text);
+BOOL SaveSelectedIdentities(HWND dialog);
+
+}  // namespace
+
+INT_PTR CALLBACK IeOeSaveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        if (!SetUpSaveDialog(dialog)) EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        SaveProfile(dialog);
+        return TRUE;
+    case IDCANCEL:
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+namespace {
+
+BOOL SetUpSaveDialog(HWND dialog) {
+    SetWindowTextA(dialog, "現行のIE/OEの設定をファイルにセーブ");
+    SetDlgItemTextA(dialog, IDC_PROMPT, "ファイルにセーブするアカウントの項目を選択します。");
+    CheckDlgButton(dialog, IDC_OPTIONS, BST_CHECKED);
+    SetDlgItemTextA(dialog, IDC_OPTIONS, "インターネットオプションをファイルにセーブする。");
+    if (!ShowUserName(dialog)) return FALSE;
+    if (EnumIdentities(SaveIdentity, dialog, WorkDirectory, kListMode) == kWalkFailed) return FALSE;
+    return SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_SETSEL, TRUE, -1) != LB_ERR;
+}
+
+// The Windows user name of the thread into the read-only name box.
+BOOL ShowUserName(HWND dialog) {
+    DWORD size = 0;
+    SetLastError(NO_ERROR);
+    GetUserNameA(nullptr, &size);
+    const DWORD error = GetLastError();
+    if (error != NO_ERROR && error != ERROR_INSUFFICIENT_BUFFER && error != ERROR_MORE_DATA) {
+        ReportSystemError(dialog, "ユーザ名のサイズを取得できません。");
+        return FALSE;
+    }
+    HeapBlock name(size ? size : 1);
+    if (!name.block) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    if (!name.block || !GetUserNameA(name.text(), &size)) {
+        ReportSystemError(dialog, "ユーザ名を取得できません。");
+        return FALSE;
+    }
+    SetDlgItemTextA(dialog, IDC_SOURCE_NAME, name.text());
+    return TRUE;
+}
+
+// OK: every failure has been reported where it happened; the dialog then
+// stays open with an empty work directory, since the index is appended to.
+void SaveProfile(HWND dialog) {
+    if (!WriteHeaderFromDialog(dialog)) return;
+    SaveInternetOptions(dialog);
+    if (!SaveSelectedIdentities(dialog) || !PackProfileFile(dialog, ProfileFilePath, WorkDirectory)) {
+        ClearWorkDirectory(dialog);
+        return;
+    }
+    EndDialog(dialog, IDOK);
+}
+
+BOOL WriteHeaderFromDialog(HWND dialog) {
+    HeapBlock name;
+    HeapBlock comment;
+    if (!FetchText(GetDlgItem(dialog, IDC_SOURCE_NAME), &name) ||
+        !FetchText(GetDlgItem(dialog, IDC_COMMENT), &comment)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemErrorWith(dialog, "プロフィールの情報をテンポラリファイル\"%sprofile\"に書き込めません。",
+                              WorkDirectory);
+        return FALSE;
+    }
+    return WriteProfileHeader(dialog, kProfileKindIeOe, name.text(), comment.text());
+}
+
+// The whole text of a box in a heap block of its length plus 1.
+BOOL FetchText(HWND control, HeapBlock* text) {
+    const int length = GetWindowTextLengthA(control);
+    if (!text->Allocate(static_cast<SIZE_T>(length > 0 ? length : 0) + 1)) return FALSE;
+    const int got = GetWindowTextA(control, text->text(), (length > 0 ? length : 0) + 1);
+    text->text()[got > 0 ? got : 0] = 0;
+    return TRUE;
+}
+
+// One walk per selected entry; only a failed walk stops the save.
+BOOL SaveSelectedIdentities(HWND dialog) {
+    const LRESULT count = SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        if (SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_GETSEL, i, 0) <= 0) continue;
+        if (EnumIdentities(SaveIdentity, dialog, WorkDirectory, static_cast<int>(i)) == kWalkFailed) return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
