@@ -1,0 +1,145 @@
+// The identity walk and the gateway reader, against the simulation and,
+// under Wine, the real registry; on the simulation also every failure of
+// the walk with its message.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ieoe/accounts.h"
+#include "ieoe/identities.h"
+#include "tests/unit/ieoe/ieoe_test_util.h"
+
+namespace {
+
+using ieoetest::Sz;
+
+struct Visit {
+    std::string directory;
+    std::string key;  // "<null>" for a null key name
+    std::string name;
+    int item;
+};
+std::vector<Visit> visits;
+int stopAt = -1;
+
+int Record(HWND, LPCSTR directory, LPCSTR keyName, LPCSTR displayName, int item) {
+    visits.push_back(Visit{directory, keyName ? keyName : "<null>", displayName, item});
+    return static_cast<int>(visits.size()) - 1 == stopAt ? 0 : 1;
+}
+
+class IdentityWalkTest : public IeOeTest {
+protected:
+    void SetUp() override {
+        IeOeTest::SetUp();
+        visits.clear();
+        stopAt = -1;
+    }
+    int Walk(int item = 4) { return EnumIdentities(Record, nullptr, WorkDirectory, item); }
+};
+
+constexpr char kGuidA[] = "{0C3F1A60-5E2B-11D3-9A3B-00A0C9D1A1B1}";
+constexpr char kGuidB[] = "{7E0F2B41-1C2D-4E5F-8A9B-0C1D2E3F4A5B}";
+
+TEST_F(IdentityWalkTest, VisitsEveryIdentityInTheRegistrysOrder) {
+    PutIdentity(kGuidB, "メインユーザー", nullptr);
+    PutIdentity(kGuidA, "Taro", nullptr);
+    ASSERT_EQ(kWalkDone, Walk());
+    ASSERT_EQ(2u, visits.size());
+    EXPECT_EQ(kGuidA, visits[0].key);
+    EXPECT_EQ("Taro", visits[0].name);
+    EXPECT_EQ(kGuidB, visits[1].key);
+    EXPECT_EQ("メインユーザー", visits[1].name);
+    EXPECT_EQ(std::string(WorkDirectory), visits[1].directory);
+    EXPECT_EQ(4, visits[1].item);
+}
+
+TEST_F(IdentityWalkTest, IdentitiesKeyWithoutSubkeysIsAnEmptyWalk) {
+    Put("Identities", RegTree{});
+    EXPECT_EQ(kWalkDone, Walk());
+    EXPECT_TRUE(visits.empty());
+}
+
+TEST_F(IdentityWalkTest, CallbackStopsTheWalk) {
+    PutIdentity(kGuidA, "Taro", nullptr);
+    PutIdentity(kGuidB, "Hanako", nullptr);
+    stopAt = 0;
+    EXPECT_EQ(kWalkStopped, Walk());
+    EXPECT_EQ(1u, visits.size());
+}
+
+TEST_F(IdentityWalkTest, UserNameWithoutTerminatorIsReadToItsSize) {
+    RegTree identity;
+    identity.values = {{"Username", REG_BINARY, "Jiro"}};
+    Put(std::string("Identities\\") + kGuidA, identity);
+    ASSERT_EQ(kWalkDone, Walk());
+    ASSERT_EQ(1u, visits.size());
+    EXPECT_EQ("Jiro", visits[0].name);
+}
+
+TEST_F(IdentityWalkTest, RankCountsEarlierIdentitiesOfTheSameName) {
+    PutIdentity(kGuidA, "Taro", nullptr);
+    PutIdentity(kGuidB, "Taro", nullptr);
+    PutIdentity("{99999999-0000-0000-0000-000000000000}", "Taro", nullptr);
+    PutIdentity("{11111111-0000-0000-0000-000000000000}", "taro", nullptr);
+    EXPECT_EQ(0, LiveIdentityRank(nullptr, kGuidA, "Taro"));
+    EXPECT_EQ(1, LiveIdentityRank(nullptr, kGuidB, "Taro"));
+    EXPECT_EQ(2, LiveIdentityRank(nullptr, "{99999999-0000-0000-0000-000000000000}", "Taro"));
+}
+
+TEST_F(IdentityWalkTest, GatewayReaderDrivesTheSameCallback) {
+    WriteBytes(std::string(WorkDirectory) + "gateway", std::string("A\0\0\0\0B\0\0", 8));
+    ASSERT_EQ(kWalkDone, ReadGatewayIndex(Record, nullptr, WorkDirectory, -1));
+    ASSERT_EQ(3u, visits.size());
+    EXPECT_EQ("<null>", visits[0].key);
+    EXPECT_EQ("A", visits[0].name);
+    EXPECT_EQ("", visits[1].name);
+    EXPECT_EQ("B", visits[2].name);
+    EXPECT_EQ(-1, visits[2].item);
+}
+
+#if BRV_SIM
+
+using snaptest::OneSystemErrorBox;
+
+TEST_F(IdentityWalkTest, NoIdentitiesKey) {
+    EXPECT_EQ(kWalkFailed, Walk());
+    EXPECT_TRUE(OneSystemErrorBox("レジストリキー\"HKEY_CURRENT_USER\\Identities\"に読み込みアクセスを適用できません。",
+                                  ERROR_FILE_NOT_FOUND));
+}
+
+TEST_F(IdentityWalkTest, EnumerationFailure) {
+    PutIdentity(kGuidA, "Taro", nullptr);
+    sim::FailCall("RegEnumKeyExA", 2, ERROR_ACCESS_DENIED, "Identities");
+    EXPECT_EQ(kWalkFailed, Walk());
+    EXPECT_TRUE(OneSystemErrorBox("レジストリキー\"HKEY_CURRENT_USER\\Identities\"のサブキーを列挙できません。",
+                                  ERROR_ACCESS_DENIED));
+    EXPECT_EQ(1u, visits.size()) << "what was visited stays visited";
+}
+
+TEST_F(IdentityWalkTest, IdentityKeyThatCannotBeOpened) {
+    PutIdentity(kGuidA, "Taro", nullptr);
+    sim::RegDenyAccess(std::string("HKEY_CURRENT_USER\\Identities\\") + kGuidA, KEY_READ);
+    EXPECT_EQ(kWalkFailed, Walk());
+    EXPECT_TRUE(OneSystemErrorBox(std::string("レジストリキー\"HKEY_CURRENT_USER\\Identities\\") + kGuidA +
+                                  "\"に読み込みアクセスを適用できません。"));
+}
+
+TEST_F(IdentityWalkTest, MissingUsernameStopsTheWalkEvenWhenOthersAreFine) {
+    PutIdentity(kGuidB, "Hanako", nullptr);
+    Put(std::string("Identities\\") + kGuidA, RegTree{});
+    EXPECT_EQ(kWalkFailed, Walk());
+    EXPECT_TRUE(OneSystemErrorBox("レジストリ値\"Username\"のサイズを取得できません。", ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(visits.empty());
+}
+
+TEST_F(IdentityWalkTest, UsernameDataThatCannotBeRead) {
+    PutIdentity(kGuidA, "Taro", nullptr);
+    sim::FailCall("RegQueryValueExA", 2, ERROR_ACCESS_DENIED, "Username");
+    EXPECT_EQ(kWalkFailed, Walk());
+    EXPECT_TRUE(OneSystemErrorBox("レジストリ値\"Username\"のデータを取得できません。", ERROR_ACCESS_DENIED));
+}
+
+#endif
+
+}  // namespace
