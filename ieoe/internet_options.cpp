@@ -85,7 +85,7 @@ int PutMachineFiveBack(HWND owner, LPCSTR directory, const void* context) {
         ReportSystemError(owner, kOpenFiveFailure);
         return 0;
     }
-    return LoadRegistryTree(owner, key.key, kFiveSnapshot, directory);
+    return LoadWholeRegistryTree(owner, key.key, kFiveSnapshot, directory);
 }
 
 }  // namespace

@@ -33,6 +33,11 @@ int SaveRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory);
 // to its end, 0 when it could not be opened or read (reported).
 int LoadRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory);
 
+// As LoadRegistryTree, but 0 also when the file of a subkey could not be
+// opened or read (reported where it happened, the rest of the tree loaded):
+// for callers that must know the tree is complete.
+int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory);
+
 // Reads the whole snapshot tree `fileName` in `directory` exactly as
 // LoadRegistryTree would, without touching the registry. Returns 1 when
 // every file is present and readable and every record is whole and well

@@ -20,6 +20,8 @@ struct LoadContext {
     // found (including a record the loader would silently drop) ends the
     // walk with 0.
     bool dryRun;
+    // Set when a file of the tree could not be opened or read.
+    bool fileFailed = false;
 };
 
 struct Record {
@@ -49,8 +51,8 @@ private:
     bool TakeBytes(DWORD size, const BYTE** bytes);
 };
 
-int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth);
-BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size);
+int LoadFile(LoadContext& context, HKEY key, LPCSTR fileName, int depth);
+BOOL ReadWholeFile(LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size);
 bool TakeName(const Record& record, LPSTR name);
 bool IsUsableKeyName(LPCSTR name);
 bool IsExpectedSubkeyFile(const Record& record, LPCSTR fileName, DWORD rank);
@@ -66,6 +68,11 @@ int LoadRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
     return LoadFile(context, key, fileName, 0);
 }
 
+int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
+    LoadContext context{owner, directory, false};
+    return LoadFile(context, key, fileName, 0) && !context.fileFailed;
+}
+
 int ValidateSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory) {
     LoadContext context{owner, directory, true};
     return LoadFile(context, nullptr, fileName, 0);
@@ -75,10 +82,13 @@ namespace {
 
 // Applies one snapshot file below `key` (nothing in a dry run) and follows
 // its subkey records into their own files.
-int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
+int LoadFile(LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
     HeapBlock contents;
     DWORD size = 0;
-    if (!ReadWholeFile(context, fileName, &contents, &size)) return 0;
+    if (!ReadWholeFile(context, fileName, &contents, &size)) {
+        context.fileFailed = true;
+        return 0;
+    }
 
     RecordReader reader{contents.bytes(), size};
     DWORD recordNumber = 0;
@@ -142,7 +152,7 @@ int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
 
 // Reads the file into a heap block of exactly its size. The handle is closed
 // before the records are applied, so an open file does not pile up per level.
-BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size) {
+BOOL ReadWholeFile(LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size) {
     CHAR path[kMessageBufferSize];
     wsprintfA(path, "%s%s", context.directory, fileName);
     FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -62,7 +62,7 @@ int LoadInto(HWND owner, const LiveTree& tree, LPCSTR fullName, LPCSTR snapshotN
         ReportSystemErrorWith(owner, tree.createFailure, fullName);
         return 0;
     }
-    return LoadRegistryTree(owner, key.key, snapshotName, directory);
+    return LoadWholeRegistryTree(owner, key.key, snapshotName, directory);
 }
 
 // Puts the tree back as the backup holds it and tells the user, once.
