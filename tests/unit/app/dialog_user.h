@@ -119,7 +119,8 @@ inline void Arm(Step step) {
 inline void PlayDialog(int marker, std::function<void(HWND)> play) {
     Arm(Step{marker, [play](HWND dialog) {
                  play(dialog);
-                 if (IsWindow(dialog)) SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                 // EndDialog hides the window at once; it is destroyed later.
+                 if (IsWindow(dialog) && IsWindowVisible(dialog)) SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
              }});
 }
 

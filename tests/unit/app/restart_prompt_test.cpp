@@ -70,6 +70,18 @@ TEST_F(RestartPromptTest, CloseBoxIsContinue) {
 #endif
 }
 
+// The dialog procedure alone, safe under Wine for every button: it only
+// ends the dialog with the button's id.
+TEST_F(RestartPromptTest, EachButtonEndsTheDialogWithItsId) {
+    for (int button : {IDC_CONTINUE, IDC_SHUTDOWN, IDC_RESTART}) {
+        Choose(button);
+        INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_RESTART), nullptr,
+                                         RestartDialogProc, 0);
+        user::Finish();
+        EXPECT_EQ(button, result);
+    }
+}
+
 #if BRV_SIM
 
 TEST_F(RestartPromptTest, ShutDownAndRestartAskWindowsToEndTheSession) {
