@@ -11,7 +11,7 @@
 #include "resources/resource.h"
 
 #if BRV_SIM
-#include "app_test_util.h"
+#include "testenv.h"
 #endif
 
 namespace {

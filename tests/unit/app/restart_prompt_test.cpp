@@ -9,7 +9,7 @@
 #include "resources/resource.h"
 
 #if BRV_SIM
-#include "app_test_util.h"
+#include "testenv.h"
 #endif
 
 namespace {
