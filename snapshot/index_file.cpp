@@ -1,0 +1,122 @@
+// Writing and reading index files. An index comes out of a profile file that
+// may be damaged or hostile: the reader takes every name from the bytes it
+// read and never looks beyond them.
+#include "snapshot/index_file.h"
+
+#include <cstring>
+
+#include "app/report.h"
+#include "winapi/file_io.h"
+#include "winapi/guards.h"
+
+namespace {
+
+BOOL WriteRecord(HANDLE file, LPCSTR displayName);
+BOOL ReadWholeIndex(HWND owner, LPCSTR path, HeapBlock* contents, DWORD* size);
+int VisitRecords(const BYTE* bytes, DWORD size, ItemCallback callback, HWND owner, LPCSTR directory, int item);
+int VisitUnterminatedName(const BYTE* name, DWORD length, ItemCallback callback, HWND owner, LPCSTR directory,
+                          int item);
+
+}  // namespace
+
+int AppendIndexRecord(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR displayName) {
+    CHAR path[kMessageBufferSize];
+    wsprintfA(path, "%s%s", directory, indexName);
+    FileGuard file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"を作成し、書き込みアクセスを適用できません。", path);
+        return 0;
+    }
+    // The position after a move can itself be 0xFFFFFFFF: only the error says.
+    SetLastError(NO_ERROR);
+    if (SetFilePointer(file.handle, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+        GetLastError() != NO_ERROR) {
+        ReportSystemError(owner, "ファイルポインタを終端に移動できません。");
+        return 0;
+    }
+    if (!WriteRecord(file.handle, displayName)) {
+        // The same words for both kinds of index.
+        ReportSystemErrorWith(owner, "アダプタの情報をテンポラリファイル\"%s\"に書き込めません。", path);
+        return 0;
+    }
+    return 1;
+}
+
+int ReadIndexFile(LPCSTR indexName, ItemCallback callback, HWND owner, LPCSTR directory, int item) {
+    CHAR path[kMessageBufferSize];
+    wsprintfA(path, "%s%s", directory, indexName);
+    HeapBlock contents;
+    DWORD size = 0;
+    if (!ReadWholeIndex(owner, path, &contents, &size)) return 0;
+    return VisitRecords(contents.bytes(), size, callback, owner, directory, item);
+}
+
+namespace {
+
+// The name with its terminator, then the pad byte.
+BOOL WriteRecord(HANDLE file, LPCSTR displayName) {
+    const BYTE pad = 0;
+    return WriteAllBytes(file, displayName, static_cast<DWORD>(lstrlenA(displayName)) + 1) &&
+           WriteAllBytes(file, &pad, 1);
+}
+
+// The whole file into a heap block of its size (at least one byte); a short
+// read ends the data where the read ended.
+BOOL ReadWholeIndex(HWND owner, LPCSTR path, HeapBlock* contents, DWORD* size) {
+    FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"に読み込みアクセスを適用できません。", path);
+        return FALSE;
+    }
+    SetLastError(NO_ERROR);
+    const DWORD fileSize = GetFileSize(file.handle, nullptr);
+    if (fileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"のサイズを取得できません。", path);
+        return FALSE;
+    }
+    const LPCSTR readFailure = "アダプタの情報をテンポラリファイル\"%s\"から読み込めません。";
+    if (!contents->Allocate(fileSize ? fileSize : 1)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemErrorWith(owner, readFailure, path);
+        return FALSE;
+    }
+    if (!ReadFile(file.handle, contents->block, fileSize, size, nullptr)) {
+        ReportSystemErrorWith(owner, readFailure, path);
+        return FALSE;
+    }
+    if (*size > fileSize) *size = fileSize;
+    return TRUE;
+}
+
+int VisitRecords(const BYTE* bytes, DWORD size, ItemCallback callback, HWND owner, LPCSTR directory, int item) {
+    DWORD position = 0;
+    while (position < size) {
+        const BYTE* name = bytes + position;
+        const DWORD left = size - position;
+        const BYTE* end = static_cast<const BYTE*>(std::memchr(name, 0, left));
+        if (!end) return VisitUnterminatedName(name, left, callback, owner, directory, item);
+        if (!callback(owner, directory, nullptr, reinterpret_cast<LPCSTR>(name), item)) return -1;
+        // The terminator and the pad byte; a missing pad byte ends the data.
+        const DWORD length = static_cast<DWORD>(end - name);
+        if (left - length < 2) break;
+        position += length + 2;
+    }
+    return 1;
+}
+
+// A last name that the file cuts off before its terminator is passed on as
+// far as it goes.
+int VisitUnterminatedName(const BYTE* name, DWORD length, ItemCallback callback, HWND owner, LPCSTR directory,
+                          int item) {
+    HeapBlock copy;
+    if (!copy.Allocate(static_cast<SIZE_T>(length) + 1)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemError(owner, "アダプタの情報をテンポラリファイルから読み込めません。");
+        return 0;
+    }
+    std::memcpy(copy.block, name, length);
+    copy.bytes()[length] = 0;
+    return callback(owner, directory, nullptr, copy.text(), item) ? 1 : -1;
+}
+
+}  // namespace
