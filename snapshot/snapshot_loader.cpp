@@ -61,6 +61,8 @@ struct LoadContext {
     HWND owner;
     LPCSTR directory;
     const LoadMode* mode;
+    // Set when a file of the tree could not be opened or read; may be null.
+    bool* fileFailed;
 };
 
 int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth);
@@ -86,12 +88,18 @@ constexpr LoadMode kValidate = {SkipValue, ValidateSubkey, true};
 }  // namespace
 
 int LoadRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
-    LoadContext context{owner, directory, &kLoad};
+    LoadContext context{owner, directory, &kLoad, nullptr};
     return LoadFile(context, key, fileName, 0);
 }
 
+int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
+    bool fileFailed = false;
+    LoadContext context{owner, directory, &kLoad, &fileFailed};
+    return LoadFile(context, key, fileName, 0) && !fileFailed;
+}
+
 int ValidateSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory) {
-    LoadContext context{owner, directory, &kValidate};
+    LoadContext context{owner, directory, &kValidate, nullptr};
     return LoadFile(context, nullptr, fileName, 0);
 }
 
@@ -102,7 +110,10 @@ namespace {
 int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
     HeapBlock contents;
     DWORD size = 0;
-    if (!ReadWholeFile(context, fileName, &contents, &size)) return 0;
+    if (!ReadWholeFile(context, fileName, &contents, &size)) {
+        if (context.fileFailed) *context.fileFailed = true;
+        return 0;
+    }
 
     RecordReader reader{contents.bytes(), size};
     DWORD recordNumber = 0;
