@@ -1,0 +1,80 @@
+// Walking the identities: every key, handle and buffer is held by a guard,
+// so each way out releases exactly what is held at that moment.
+#include "ieoe/identities.h"
+
+#include "app/report.h"
+#include "snapshot/registry_snapshot.h"
+#include "winapi/guards.h"
+
+namespace {
+
+int VisitIdentity(HKEY identities, LPCSTR keyName, ItemCallback callback, HWND owner, LPCSTR directory, int item);
+BOOL ReadUserName(HWND owner, HKEY identity, HeapBlock* userName);
+
+}  // namespace
+
+int EnumIdentities(ItemCallback callback, HWND owner, LPCSTR directory, int item) {
+    KeyGuard identities;
+    SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, "Identities", 0, KEY_READ, &identities.key));
+    if (GetLastError() != ERROR_SUCCESS) {
+        identities.key = nullptr;
+        ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\"に読み込みアクセスを適用できません。");
+        return 0;
+    }
+    for (DWORD index = 0;; ++index) {
+        CHAR keyName[kMaxRegistryName + 1];
+        DWORD length = sizeof keyName;
+        FILETIME lastWrite;
+        SetLastError(RegEnumKeyExA(identities.key, index, keyName, &length, nullptr, nullptr, nullptr, &lastWrite));
+        if (GetLastError() == ERROR_NO_MORE_ITEMS) return 1;
+        if (GetLastError() != ERROR_SUCCESS) {
+            ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\"のサブキーを列挙できません。");
+            return 0;
+        }
+        int visited = VisitIdentity(identities.key, keyName, callback, owner, directory, item);
+        if (visited != 1) return visited;
+    }
+}
+
+namespace {
+
+// 1 to go on, -1 when the callback stopped the walk, 0 after a failure.
+int VisitIdentity(HKEY identities, LPCSTR keyName, ItemCallback callback, HWND owner, LPCSTR directory, int item) {
+    KeyGuard identity;
+    SetLastError(RegOpenKeyExA(identities, keyName, 0, KEY_READ, &identity.key));
+    if (GetLastError() != ERROR_SUCCESS) {
+        identity.key = nullptr;
+        ReportSystemErrorWith(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\\%s\"に読み込みアクセスを適用できません。",
+                              keyName);
+        return 0;
+    }
+    HeapBlock userName;
+    if (!ReadUserName(owner, identity.key, &userName)) return 0;
+    return callback(owner, directory, keyName, userName.text(), item) ? 1 : -1;
+}
+
+// The data of "Username", one byte longer than the registry reports and
+// terminated there: a value stored without its NUL is never read past.
+BOOL ReadUserName(HWND owner, HKEY identity, HeapBlock* userName) {
+    DWORD size = 0;
+    SetLastError(RegQueryValueExA(identity, "Username", nullptr, nullptr, nullptr, &size));
+    if (GetLastError() != ERROR_SUCCESS) {
+        ReportSystemError(owner, "レジストリ値\"Username\"のサイズを取得できません。");
+        return FALSE;
+    }
+    if (!userName->Allocate(static_cast<SIZE_T>(size) + 1)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemError(owner, "レジストリ値\"Username\"のデータを取得できません。");
+        return FALSE;
+    }
+    DWORD read = size;
+    SetLastError(RegQueryValueExA(identity, "Username", nullptr, nullptr, userName->bytes(), &read));
+    if (GetLastError() != ERROR_SUCCESS) {
+        ReportSystemError(owner, "レジストリ値\"Username\"のデータを取得できません。");
+        return FALSE;
+    }
+    userName->bytes()[read <= size ? read : size] = 0;
+    return TRUE;
+}
+
+}  // namespace
