@@ -39,18 +39,19 @@ int ReplaceLiveTree(HWND owner, const LiveTree& tree, LPCSTR snapshotName, LPCST
 
 namespace {
 
-// The whole live tree, and its kept subkey on its own; nothing is changed.
+// The kept subkey on its own, then the whole live tree; nothing is changed.
 BOOL SaveLiveTree(HWND owner, const LiveTree& tree, LPCSTR directory, Backup* backup) {
-    Presence whole = SaveKeyIfPresent(owner, tree, tree.path, kLiveBackupName, directory);
-    if (whole == Presence::kFailed) return FALSE;
-    backup->hadTree = whole == Presence::kPresent;
     backup->hadKept = false;
-    if (!tree.keptSubkey || !backup->hadTree) return TRUE;
-    CHAR keptPath[kMessageBufferSize];
-    FormKeptPath(tree, keptPath);
-    Presence kept = SaveKeyIfPresent(owner, tree, keptPath, tree.keptSnapshotName, directory);
-    backup->hadKept = kept == Presence::kPresent;
-    return kept != Presence::kFailed;
+    if (tree.keptSubkey) {
+        CHAR keptPath[kMessageBufferSize];
+        FormKeptPath(tree, keptPath);
+        Presence kept = SaveKeyIfPresent(owner, tree, keptPath, tree.keptSnapshotName, directory);
+        if (kept == Presence::kFailed) return FALSE;
+        backup->hadKept = kept == Presence::kPresent;
+    }
+    Presence whole = SaveKeyIfPresent(owner, tree, tree.path, kLiveBackupName, directory);
+    backup->hadTree = whole == Presence::kPresent;
+    return whole != Presence::kFailed;
 }
 
 Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory) {
