@@ -126,6 +126,9 @@ TEST_F(TreeReplaceTest, AMissingLiveTreeIsCreated) {
     EXPECT_EQ(snaptest::Sorted(Replaced(false)), LiveNow());
 }
 
+#if BRV_SIM
+// Boxes are shown here: the simulation answers them, under Wine they would
+// wait for a user.
 TEST_F(TreeReplaceTest, AMissingOrDamagedSnapshotChangesNothing) {
     PlantLive(true);
     const RegTree before = LiveNow();
@@ -136,12 +139,9 @@ TEST_F(TreeReplaceTest, AMissingOrDamagedSnapshotChangesNothing) {
     WriteBytes(Dir() + "proxy.0", whole.substr(0, whole.size() - 3));
     EXPECT_EQ(0, Replace());
     EXPECT_EQ(before, LiveNow());
-#if BRV_SIM
     EXPECT_EQ(2u, sim::MessageBoxes().size());
-#endif
 }
 
-#if BRV_SIM
 TEST_F(TreeReplaceTest, AFailedRecreationPutsTheLiveTreeBackAndSaysSo) {
     PlantLive(true);
     const RegTree before = LiveNow();
