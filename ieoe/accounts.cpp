@@ -26,23 +26,23 @@ BOOL OpenAccountTree(HWND owner, LPCSTR keyName, KeyGuard* key);
 }  // namespace
 
 int SaveIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item) {
-    if (item == kListMode) return AddListEntry(owner, IDC_ENTRY_LIST, userName);
+    if (item == -1) return AddListEntry(owner, IDC_ENTRY_LIST, userName);
     const int match = IsEntrysIdentity(owner, keyName, userName, item, kByListPosition);
     if (match != 1) return match < 0 ? 0 : 1;
 
     // The record first: its number names the snapshot, so the numbers follow
     // the records actually written.
-    const int number = AppendIndexRecord(owner, directory, kGatewayIndex, userName);
-    if (number < 0) return 0;
+    const int number = CountIndexRecords(owner, directory, kGatewayIndexName);
+    if (number < 0 || !AppendIndexRecord(owner, directory, kGatewayIndexName, userName)) return 0;
     KeyGuard tree;
     if (!OpenAccountTree(owner, keyName, &tree)) return 0;
     CHAR snapshot[kIndexSnapshotNameSize];
-    FormIndexSnapshotName(kGatewayIndex, number, snapshot);
+    FormIndexSnapshotName(kGatewayIndexName, number, snapshot);
     return SaveRegistryTree(owner, tree.key, snapshot, directory);
 }
 
 int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item) {
-    if (item == kListMode) return AddListEntry(owner, IDC_ENTRY_LIST, userName);
+    if (item == -1) return AddListEntry(owner, IDC_ENTRY_LIST, userName);
     const int match = IsEntrysIdentity(owner, keyName, userName, item, kByEntryNumber);
     if (match != 1) return match < 0 ? 0 : 1;
     const int number = ListEntryNumber(owner, IDC_ENTRY_LIST, item);
@@ -65,16 +65,16 @@ int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName,
     }
 
     const LiveTree target{HKEY_CURRENT_USER, "HKEY_CURRENT_USER",
-                          status == ERROR_SUCCESS ? identityPath : kSharedAccountsPath,
-                          "レジストリキー\"%s\"を作成し、フルアクセスを適用できません。"};
+                          status == ERROR_SUCCESS ? identityPath : kSharedAccountsPath, nullptr, nullptr,
+                          "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。"};
     CHAR snapshot[kIndexSnapshotNameSize];
-    FormIndexSnapshotName(kGatewayIndex, number, snapshot);
-    ReplaceLiveTree(owner, target, snapshot, directory, nullptr, nullptr);
+    FormIndexSnapshotName(kGatewayIndexName, number, snapshot);
+    ReplaceLiveTree(owner, target, snapshot, directory);
     return 0;
 }
 
 int ReadGatewayIndex(ItemCallback callback, HWND owner, LPCSTR directory, int item) {
-    return ReadIndexFile(callback, owner, directory, kGatewayIndex, item);
+    return ReadIndexFile(kGatewayIndexName, callback, owner, directory, item);
 }
 
 namespace {

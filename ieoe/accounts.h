@@ -3,7 +3,7 @@
 // and apply them.
 #pragma once
 
-#include "snapshot/item_callback.h"
+#include "snapshot/index_file.h"
 #include "winapi/winapi.h"
 
 // Save-side callback. List mode: adds the user name to list 1007. Otherwise
@@ -23,5 +23,5 @@ int SaveIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, 
 int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item);
 
 // Calls `callback` once per record of "<directory>gateway", in file order,
-// with a null key name. kWalkDone, kWalkStopped or kWalkFailed (reported).
+// with a null key name. 1, -1 (stopped by the callback) or 0 (reported failure).
 int ReadGatewayIndex(ItemCallback callback, HWND owner, LPCSTR directory, int item);

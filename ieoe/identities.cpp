@@ -1,6 +1,5 @@
-// Walking the identities. The user name is read whole into a buffer one
-// byte longer than the registry reports and terminated there, so a value
-// stored without its terminator is never read past.
+// Walking the identities: every key, handle and buffer is held by a guard,
+// so each way out releases exactly what is held at that moment.
 #include "ieoe/identities.h"
 
 #include "app/report.h"
@@ -9,103 +8,109 @@
 
 namespace {
 
-// One identity as the walk sees it; returns nonzero to go on.
-typedef int (*IdentityVisitor)(LPCSTR keyName, LPCSTR userName, void* context);
-
-int WalkIdentities(HWND owner, IdentityVisitor visit, void* context);
-BOOL ReadUserName(HWND owner, HKEY identities, LPCSTR keyName, HeapBlock* userName);
-
-struct CallbackVisit {
-    ItemCallback callback;
-    HWND owner;
-    LPCSTR directory;
-    int item;
-};
-
-int VisitWithCallback(LPCSTR keyName, LPCSTR userName, void* context) {
-    const CallbackVisit* visit = static_cast<const CallbackVisit*>(context);
-    return visit->callback(visit->owner, visit->directory, keyName, userName, visit->item);
-}
-
-struct RankCount {
-    LPCSTR keyName;
-    LPCSTR userName;
-    int rank;
-};
-
-int CountEarlierNamesakes(LPCSTR keyName, LPCSTR userName, void* context) {
-    RankCount* count = static_cast<RankCount*>(context);
-    if (lstrcmpiA(keyName, count->keyName) == 0) return 0;
-    if (lstrcmpA(userName, count->userName) == 0) ++count->rank;
-    return 1;
-}
+int VisitIdentity(HKEY identities, LPCSTR keyName, ItemCallback callback, HWND owner, LPCSTR directory, int item);
+BOOL ReadUserName(HWND owner, HKEY identity, HeapBlock* userName);
 
 }  // namespace
 
 int EnumIdentities(ItemCallback callback, HWND owner, LPCSTR directory, int item) {
-    CallbackVisit visit{callback, owner, directory, item};
-    return WalkIdentities(owner, VisitWithCallback, &visit);
-}
-
-int LiveIdentityRank(HWND owner, LPCSTR keyName, LPCSTR userName) {
-    RankCount count{keyName, userName, 0};
-    return WalkIdentities(owner, CountEarlierNamesakes, &count) == kWalkFailed ? -1 : count.rank;
-}
-
-namespace {
-
-int WalkIdentities(HWND owner, IdentityVisitor visit, void* context) {
     KeyGuard identities;
     SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, "Identities", 0, KEY_READ, &identities.key));
     if (GetLastError() != ERROR_SUCCESS) {
         identities.key = nullptr;
         ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\"に読み込みアクセスを適用できません。");
-        return kWalkFailed;
+        return 0;
     }
     for (DWORD index = 0;; ++index) {
         CHAR keyName[kMaxRegistryName + 1];
         DWORD length = sizeof keyName;
         FILETIME lastWrite;
         SetLastError(RegEnumKeyExA(identities.key, index, keyName, &length, nullptr, nullptr, nullptr, &lastWrite));
-        if (GetLastError() == ERROR_NO_MORE_ITEMS) return kWalkDone;
+        if (GetLastError() == ERROR_NO_MORE_ITEMS) return 1;
         if (GetLastError() != ERROR_SUCCESS) {
             ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\"のサブキーを列挙できません。");
-            return kWalkFailed;
+            return 0;
         }
-        HeapBlock userName;
-        if (!ReadUserName(owner, identities.key, keyName, &userName)) return kWalkFailed;
-        if (!visit(keyName, userName.text(), context)) return kWalkStopped;
+        int visited = VisitIdentity(identities.key, keyName, callback, owner, directory, item);
+        if (visited != 1) return visited;
     }
 }
 
-// Opens the identity's key and reads its "Username"; every failure reported.
-BOOL ReadUserName(HWND owner, HKEY identities, LPCSTR keyName, HeapBlock* userName) {
+namespace {
+
+// 1 to go on, -1 when the callback stopped the walk, 0 after a failure.
+int VisitIdentity(HKEY identities, LPCSTR keyName, ItemCallback callback, HWND owner, LPCSTR directory, int item) {
     KeyGuard identity;
     SetLastError(RegOpenKeyExA(identities, keyName, 0, KEY_READ, &identity.key));
     if (GetLastError() != ERROR_SUCCESS) {
         identity.key = nullptr;
         ReportSystemErrorWith(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\\%s\"に読み込みアクセスを適用できません。",
                               keyName);
-        return FALSE;
+        return 0;
     }
+    HeapBlock userName;
+    if (!ReadUserName(owner, identity.key, &userName)) return 0;
+    return callback(owner, directory, keyName, userName.text(), item) ? 1 : -1;
+}
+
+// The data of "Username", one byte longer than the registry reports and
+// terminated there: a value stored without its NUL is never read past.
+BOOL ReadUserName(HWND owner, HKEY identity, HeapBlock* userName) {
     DWORD size = 0;
-    SetLastError(RegQueryValueExA(identity.key, "Username", nullptr, nullptr, nullptr, &size));
+    SetLastError(RegQueryValueExA(identity, "Username", nullptr, nullptr, nullptr, &size));
     if (GetLastError() != ERROR_SUCCESS) {
         ReportSystemError(owner, "レジストリ値\"Username\"のサイズを取得できません。");
         return FALSE;
     }
-    if (size == 0xFFFFFFFF || !userName->Allocate(static_cast<SIZE_T>(size) + 1)) {
+    if (!userName->Allocate(static_cast<SIZE_T>(size) + 1)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         ReportSystemError(owner, "レジストリ値\"Username\"のデータを取得できません。");
         return FALSE;
     }
-    SetLastError(RegQueryValueExA(identity.key, "Username", nullptr, nullptr, userName->bytes(), &size));
+    DWORD read = size;
+    SetLastError(RegQueryValueExA(identity, "Username", nullptr, nullptr, userName->bytes(), &read));
     if (GetLastError() != ERROR_SUCCESS) {
         ReportSystemError(owner, "レジストリ値\"Username\"のデータを取得できません。");
         return FALSE;
     }
-    userName->bytes()[size] = 0;
+    userName->bytes()[read <= size ? read : size] = 0;
     return TRUE;
 }
 
 }  // namespace
+
+int LiveIdentityRank(HWND owner, LPCSTR keyName, LPCSTR userName) {
+    KeyGuard identities;
+    SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, "Identities", 0, KEY_READ, &identities.key));
+    if (GetLastError() != ERROR_SUCCESS) {
+        identities.key = nullptr;
+        ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\"に読み込みアクセスを適用できません。");
+        return -1;
+    }
+    int rank = 0;
+    for (DWORD index = 0;; ++index) {
+        CHAR name[kMaxRegistryName + 1];
+        DWORD length = sizeof name;
+        FILETIME lastWrite;
+        SetLastError(RegEnumKeyExA(identities.key, index, name, &length, nullptr, nullptr, nullptr, &lastWrite));
+        // An identity that has gone meanwhile ranks after all the others.
+        if (GetLastError() == ERROR_NO_MORE_ITEMS) return rank;
+        if (GetLastError() != ERROR_SUCCESS) {
+            ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\"のサブキーを列挙できません。");
+            return -1;
+        }
+        if (lstrcmpiA(name, keyName) == 0) return rank;
+        KeyGuard identity;
+        SetLastError(RegOpenKeyExA(identities.key, name, 0, KEY_READ, &identity.key));
+        if (GetLastError() != ERROR_SUCCESS) {
+            identity.key = nullptr;
+            ReportSystemErrorWith(owner,
+                                  "レジストリキー\"HKEY_CURRENT_USER\\Identities\\%s\"に読み込みアクセスを適用できません。",
+                                  name);
+            return -1;
+        }
+        HeapBlock other;
+        if (!ReadUserName(owner, identity.key, &other)) return -1;
+        if (lstrcmpA(other.text(), userName) == 0) ++rank;
+    }
+}

@@ -1,91 +1,45 @@
-// Saving and applying the Internet options. The apply replaces the whole
-// tree through the shared safe replacement; putting the machine's "5.0"
-// back is part of it, so a failure there brings the old tree back too.
+// Saving and applying the Internet options.
 #include "ieoe/internet_options.h"
 
 #include "app/report.h"
 #include "app/workarea.h"
 #include "resources/resource.h"
-#include "snapshot/registry_clear.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/tree_replace.h"
 #include "winapi/guards.h"
 
 namespace {
 
-constexpr char kSettingsPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-constexpr char kFivePath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\5.0";
-constexpr char kFiveSnapshot[] = "proxy.tmp";
-constexpr char kOpenSettingsFailure[] =
-    "レジストリキー\"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\"に"
-    "読み込みアクセスを適用できません。";
-constexpr char kOpenFiveFailure[] =
-    "レジストリキー\"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\5.0\"に"
-    "読み込みアクセスを適用できません。";
+constexpr char kInternetSettingsPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+constexpr char kProxySnapshot[] = "proxy";
 
-enum class Five { kSaved, kNone, kFailed };
+// The 5.0 subtree belongs to this machine: its live content is kept in
+// "proxy.tmp" meanwhile. A key that cannot be created is worded as the
+// machine's key that cannot be opened.
+LiveTree InternetSettingsTree() {
+    return LiveTree{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kInternetSettingsPath, "5.0", "proxy.tmp",
+                    "レジストリキー\"HKEY_CURRENT_USER\\%s\"に読み込みアクセスを適用できません。"};
+}
 
-Five SaveMachineFive(HWND dialog);
-int PutMachineFiveBack(HWND owner, LPCSTR directory, const void* context);
+bool IsBoxChecked(HWND dialog) { return IsDlgButtonChecked(dialog, IDC_OPTIONS) == BST_CHECKED; }
 
 }  // namespace
 
 int SaveInternetOptions(HWND dialog) {
-    if (IsDlgButtonChecked(dialog, IDC_OPTIONS) != BST_CHECKED) return 0;
+    if (!IsBoxChecked(dialog)) return 0;
     KeyGuard key;
-    SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsPath, 0, KEY_READ, &key.key));
+    SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, kInternetSettingsPath, 0, KEY_READ, &key.key));
     if (GetLastError() != ERROR_SUCCESS) {
         key.key = nullptr;
-        ReportSystemError(dialog, kOpenSettingsFailure);
+        ReportSystemError(dialog,
+                          "レジストリキー\"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\"
+                          "Internet Settings\"に読み込みアクセスを適用できません。");
         return 0;
     }
-    return SaveRegistryTree(dialog, key.key, "proxy", WorkDirectory);
+    return SaveRegistryTree(dialog, key.key, kProxySnapshot, WorkDirectory);
 }
 
 void ApplyInternetOptions(HWND dialog) {
-    if (IsDlgButtonChecked(dialog, IDC_OPTIONS) != BST_CHECKED) return;
-    const Five five = SaveMachineFive(dialog);
-    if (five == Five::kFailed) return;
-    // The "%s" is the full name, which the message spells out already.
-    const LiveTree settings{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kSettingsPath,
-                            "レジストリキー\"%s\"に読み込みアクセスを適用できません。"};
-    const bool hadFive = five == Five::kSaved;
-    ReplaceLiveTree(dialog, settings, "proxy", WorkDirectory, PutMachineFiveBack, &hadFive);
+    if (!IsBoxChecked(dialog)) return;
+    ReplaceLiveTree(dialog, InternetSettingsTree(), kProxySnapshot, WorkDirectory);
 }
-
-namespace {
-
-// Saves the machine's "5.0" as "proxy.tmp"; a machine without one has none
-// to keep.
-Five SaveMachineFive(HWND dialog) {
-    KeyGuard key;
-    SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, kFivePath, 0, KEY_READ, &key.key));
-    if (GetLastError() == ERROR_FILE_NOT_FOUND) {
-        key.key = nullptr;
-        return Five::kNone;
-    }
-    if (GetLastError() != ERROR_SUCCESS) {
-        key.key = nullptr;
-        ReportSystemError(dialog, kOpenFiveFailure);
-        return Five::kFailed;
-    }
-    return SaveRegistryTree(dialog, key.key, kFiveSnapshot, WorkDirectory) ? Five::kSaved : Five::kFailed;
-}
-
-// Throws the saved "5.0" away and, when the machine had one, loads its own
-// back; without one the machine keeps none.
-int PutMachineFiveBack(HWND owner, LPCSTR directory, const void* context) {
-    if (!ClearRegistryTree(owner, HKEY_CURRENT_USER, kFivePath)) return 0;
-    if (!*static_cast<const bool*>(context)) return 1;
-    KeyGuard key;
-    SetLastError(RegCreateKeyExA(HKEY_CURRENT_USER, kFivePath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key,
-                                 nullptr));
-    if (GetLastError() != ERROR_SUCCESS) {
-        key.key = nullptr;
-        ReportSystemError(owner, kOpenFiveFailure);
-        return 0;
-    }
-    return LoadWholeRegistryTree(owner, key.key, kFiveSnapshot, directory);
-}
-
-}  // namespace

@@ -1,16 +1,16 @@
-// The Internet options of Internet Explorer, the current user's tree
-// "Software\Microsoft\Windows\CurrentVersion\Internet Settings", as the
-// snapshot "proxy", saved and applied when check box 1010 is checked.
+// The Internet options of Internet Explorer (the current user's tree
+// "Internet Settings") as the snapshot "proxy" in the work directory. Both
+// sides act only while check box 1010 of the owner dialog is checked.
 #pragma once
 
 #include "winapi/winapi.h"
 
-// Saves the tree as "proxy" in WorkDirectory. 0 when the box is unchecked or
-// after a reported failure, else the writer's result.
+// Saves the live tree as "proxy" in WorkDirectory. Returns 0 when the box is
+// not checked or after a reported failure, else nonzero.
 int SaveInternetOptions(HWND dialog);
 
-// Replaces the live tree by "proxy", keeping the machine's own "5.0"
-// subtree. Nothing happens when the box is unchecked. After any failure the
-// tree is either the saved one with the machine's "5.0", or exactly what it
-// was before (everything reported).
+// Replaces the live tree by "proxy", keeping this machine's own "5.0"
+// subtree (none afterwards when it had none). A missing or damaged snapshot
+// changes nothing; a step that fails after the tree was cleared puts the
+// live tree back. Every failure is reported.
 void ApplyInternetOptions(HWND dialog);

@@ -49,7 +49,7 @@ BOOL SetUpLoadDialog(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_OPTIONS, "インターネットオプションをファイルからロードする。");
     if (!UnpackProfileFile(dialog, ProfileFilePath, WorkDirectory)) return FALSE;
     if (!ShowProfileHeader(dialog)) return FALSE;
-    if (ReadGatewayIndex(ApplyIdentity, dialog, WorkDirectory, kListMode) == kWalkFailed) return FALSE;
+    if (ReadGatewayIndex(ApplyIdentity, dialog, WorkDirectory, -1) == 0) return FALSE;
     SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_SETSEL, TRUE, -1);
     OfferInternetOptions(dialog);
     return TRUE;
@@ -90,7 +90,7 @@ BOOL LoadProfile(HWND dialog) {
     ApplyInternetOptions(dialog);
     for (LRESULT i = 0; i < count; ++i) {
         if (SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_GETSEL, i, 0) <= 0) continue;
-        if (EnumIdentities(ApplyIdentity, dialog, WorkDirectory, static_cast<int>(i)) == kWalkDone)
+        if (EnumIdentities(ApplyIdentity, dialog, WorkDirectory, static_cast<int>(i)) == 1)
             return TellMissingIdentity(dialog, static_cast<int>(i));
     }
     EndDialog(dialog, IDOK);

@@ -50,7 +50,7 @@ BOOL SetUpSaveDialog(HWND dialog) {
     CheckDlgButton(dialog, IDC_OPTIONS, BST_CHECKED);
     SetDlgItemTextA(dialog, IDC_OPTIONS, "インターネットオプションをファイルにセーブする。");
     if (!ShowUserName(dialog)) return FALSE;
-    if (EnumIdentities(SaveIdentity, dialog, WorkDirectory, kListMode) == kWalkFailed) return FALSE;
+    if (EnumIdentities(SaveIdentity, dialog, WorkDirectory, -1) == 0) return FALSE;
     return SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_SETSEL, TRUE, -1) != LB_ERR;
 }
 
@@ -113,7 +113,7 @@ BOOL SaveSelectedIdentities(HWND dialog) {
     const LRESULT count = SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         if (SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_GETSEL, i, 0) <= 0) continue;
-        if (EnumIdentities(SaveIdentity, dialog, WorkDirectory, static_cast<int>(i)) == kWalkFailed) return FALSE;
+        if (EnumIdentities(SaveIdentity, dialog, WorkDirectory, static_cast<int>(i)) == 0) return FALSE;
     }
     return TRUE;
 }

@@ -1,7 +1,9 @@
-// Appending to and reading an index file. The file comes out of a profile
-// file that may be damaged or hostile, so it is read whole into a buffer one
-// byte longer than its data, and every name is taken from what was read.
+// Writing and reading index files. An index comes out of a profile file that
+// may be damaged or hostile: the reader takes every name from the bytes it
+// read and never looks beyond them.
 #include "snapshot/index_file.h"
+
+#include <cstring>
 
 #include "app/report.h"
 #include "winapi/file_io.h"
@@ -9,124 +11,141 @@
 
 namespace {
 
-BOOL ReadIndexBytes(HWND owner, HANDLE file, LPCSTR path, HeapBlock* data, DWORD* size);
-DWORD RecordNameLength(const BYTE* data, DWORD size, DWORD position);
-DWORD NextRecord(DWORD size, DWORD position, DWORD nameLength);
-DWORD CountRecords(const BYTE* data, DWORD size);
+DWORD CountRecords(const BYTE* bytes, DWORD size);
 BOOL WriteRecord(HANDLE file, LPCSTR displayName);
+BOOL ReadWholeIndex(HWND owner, LPCSTR path, HeapBlock* contents, DWORD* size);
+int VisitRecords(const BYTE* bytes, DWORD size, ItemCallback callback, HWND owner, LPCSTR directory, int item);
+int VisitUnterminatedName(const BYTE* name, DWORD length, ItemCallback callback, HWND owner, LPCSTR directory,
+                          int item);
 
 }  // namespace
 
-void FormIndexSnapshotName(const IndexFileKind& kind, int number, LPSTR name) {
-    wsprintfA(name, kind.snapshotFormat, number);
-}
-
-int AppendIndexRecord(HWND owner, LPCSTR directory, const IndexFileKind& kind, LPCSTR displayName) {
+int AppendIndexRecord(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR displayName) {
     CHAR path[kMessageBufferSize];
-    wsprintfA(path, "%s%s", directory, kind.fileName);
-    // Read access too: the record's number is the count of records before it.
-    FileGuard file(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
+    wsprintfA(path, "%s%s", directory, indexName);
+    FileGuard file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"を作成し、書き込みアクセスを適用できません。", path);
-        return -1;
+        return 0;
     }
-    HeapBlock data;
-    DWORD size = 0;
-    if (!ReadIndexBytes(owner, file.handle, path, &data, &size)) return -1;
-    const int number = static_cast<int>(CountRecords(data.bytes(), size));
-
+    // The position after a move can itself be 0xFFFFFFFF: only the error says.
+    SetLastError(NO_ERROR);
     if (SetFilePointer(file.handle, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
         GetLastError() != NO_ERROR) {
         ReportSystemError(owner, "ファイルポインタを終端に移動できません。");
-        return -1;
+        return 0;
     }
     if (!WriteRecord(file.handle, displayName)) {
+        // The same words for both kinds of index.
         ReportSystemErrorWith(owner, "アダプタの情報をテンポラリファイル\"%s\"に書き込めません。", path);
-        return -1;
+        return 0;
     }
-    return number;
+    return 1;
 }
 
-int ReadIndexFile(ItemCallback callback, HWND owner, LPCSTR directory, const IndexFileKind& kind, int item) {
+int CountIndexRecords(HWND owner, LPCSTR directory, LPCSTR indexName) {
     CHAR path[kMessageBufferSize];
-    wsprintfA(path, "%s%s", directory, kind.fileName);
-    FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"に読み込みアクセスを適用できません。", path);
-        return kWalkFailed;
-    }
-    HeapBlock data;
+    wsprintfA(path, "%s%s", directory, indexName);
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND) return 0;
+    HeapBlock contents;
     DWORD size = 0;
-    if (!ReadIndexBytes(owner, file.handle, path, &data, &size)) return kWalkFailed;
-    file.Close();
+    if (!ReadWholeIndex(owner, path, &contents, &size)) return -1;
+    return static_cast<int>(CountRecords(contents.bytes(), size));
+}
 
-    const BYTE* bytes = data.bytes();
-    for (DWORD position = 0; position < size;) {
-        const DWORD nameLength = RecordNameLength(bytes, size, position);
-        // The buffer holds a NUL after the data, so the last name ends too.
-        if (!callback(owner, directory, nullptr, reinterpret_cast<LPCSTR>(bytes + position), item))
-            return kWalkStopped;
-        position = NextRecord(size, position, nameLength);
-    }
-    return kWalkDone;
+void FormIndexSnapshotName(LPCSTR indexName, int number, LPSTR name) { wsprintfA(name, "%s.%d", indexName, number); }
+
+int ReadIndexFile(LPCSTR indexName, ItemCallback callback, HWND owner, LPCSTR directory, int item) {
+    CHAR path[kMessageBufferSize];
+    wsprintfA(path, "%s%s", directory, indexName);
+    HeapBlock contents;
+    DWORD size = 0;
+    if (!ReadWholeIndex(owner, path, &contents, &size)) return 0;
+    return VisitRecords(contents.bytes(), size, callback, owner, directory, item);
 }
 
 namespace {
 
-// Reads the whole file into `data`, which gets one byte more than was read
-// and a NUL there. `size` is the count the read returned.
-BOOL ReadIndexBytes(HWND owner, HANDLE file, LPCSTR path, HeapBlock* data, DWORD* size) {
+// The name with its terminator, then the pad byte.
+BOOL WriteRecord(HANDLE file, LPCSTR displayName) {
+    const BYTE pad = 0;
+    return WriteAllBytes(file, displayName, static_cast<DWORD>(lstrlenA(displayName)) + 1) &&
+           WriteAllBytes(file, &pad, 1);
+}
+
+// The whole file into a heap block of its size (at least one byte); a short
+// read ends the data where the read ended.
+BOOL ReadWholeIndex(HWND owner, LPCSTR path, HeapBlock* contents, DWORD* size) {
+    FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"に読み込みアクセスを適用できません。", path);
+        return FALSE;
+    }
     SetLastError(NO_ERROR);
-    DWORD high = 0;
-    const DWORD fileSize = GetFileSize(file, &high);
+    const DWORD fileSize = GetFileSize(file.handle, nullptr);
     if (fileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
         ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"のサイズを取得できません。", path);
         return FALSE;
     }
     const LPCSTR readFailure = "アダプタの情報をテンポラリファイル\"%s\"から読み込めません。";
-    if (high != 0 || fileSize == 0xFFFFFFFF || !data->Allocate(static_cast<SIZE_T>(fileSize) + 1)) {
+    if (!contents->Allocate(fileSize ? fileSize : 1)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         ReportSystemErrorWith(owner, readFailure, path);
         return FALSE;
     }
-    *size = 0;
-    if (fileSize && !ReadFile(file, data->block, fileSize, size, nullptr)) {
+    if (!ReadFile(file.handle, contents->block, fileSize, size, nullptr)) {
         ReportSystemErrorWith(owner, readFailure, path);
         return FALSE;
     }
     if (*size > fileSize) *size = fileSize;
-    data->bytes()[*size] = 0;
     return TRUE;
 }
 
-// Length of the name at `position`, up to its NUL or the end of the data.
-DWORD RecordNameLength(const BYTE* data, DWORD size, DWORD position) {
-    DWORD length = 0;
-    while (position + length < size && data[position + length] != 0) ++length;
-    return length;
+int VisitRecords(const BYTE* bytes, DWORD size, ItemCallback callback, HWND owner, LPCSTR directory, int item) {
+    DWORD position = 0;
+    while (position < size) {
+        const BYTE* name = bytes + position;
+        const DWORD left = size - position;
+        const BYTE* end = static_cast<const BYTE*>(std::memchr(name, 0, left));
+        if (!end) return VisitUnterminatedName(name, left, callback, owner, directory, item);
+        if (!callback(owner, directory, nullptr, reinterpret_cast<LPCSTR>(name), item)) return -1;
+        // The terminator and the pad byte; a missing pad byte ends the data.
+        const DWORD length = static_cast<DWORD>(end - name);
+        if (left - length < 2) break;
+        position += length + 2;
+    }
+    return 1;
 }
 
-// Where the record after the name at `position` begins: past the NUL and the
-// pad byte, or the end of the data when they are not both there.
-DWORD NextRecord(DWORD size, DWORD position, DWORD nameLength) {
-    const DWORD left = size - position;
-    return nameLength + 2 >= left ? size : position + nameLength + 2;
+// A last name that the file cuts off before its terminator is passed on as
+// far as it goes.
+int VisitUnterminatedName(const BYTE* name, DWORD length, ItemCallback callback, HWND owner, LPCSTR directory,
+                          int item) {
+    HeapBlock copy;
+    if (!copy.Allocate(static_cast<SIZE_T>(length) + 1)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemError(owner, "アダプタの情報をテンポラリファイルから読み込めません。");
+        return 0;
+    }
+    std::memcpy(copy.block, name, length);
+    copy.bytes()[length] = 0;
+    return callback(owner, directory, nullptr, copy.text(), item) ? 1 : -1;
 }
 
-// The records a reading would visit.
-DWORD CountRecords(const BYTE* data, DWORD size) {
+// The records VisitRecords visits, counted the same way.
+DWORD CountRecords(const BYTE* bytes, DWORD size) {
     DWORD count = 0;
-    for (DWORD position = 0; position < size; ++count)
-        position = NextRecord(size, position, RecordNameLength(data, size, position));
+    DWORD position = 0;
+    while (position < size) {
+        ++count;
+        const DWORD left = size - position;
+        const BYTE* end = static_cast<const BYTE*>(std::memchr(bytes + position, 0, left));
+        if (!end) break;
+        const DWORD length = static_cast<DWORD>(end - (bytes + position));
+        if (left - length < 2) break;
+        position += length + 2;
+    }
     return count;
-}
-
-// The name with its NUL, then the pad byte.
-BOOL WriteRecord(HANDLE file, LPCSTR displayName) {
-    const BYTE pad = 0;
-    return WriteAllBytes(file, displayName, static_cast<DWORD>(lstrlenA(displayName)) + 1) &&
-           WriteAllBytes(file, &pad, 1);
 }
 
 }  // namespace

@@ -1,41 +1,42 @@
-// Index files ("gateway", "tcpip"): a plain file in the work directory that
-// lists the display names of the saved items, one record per saved item:
-//   display name (L bytes, cp932) | 0x00 | pad byte 0x00
-// No header, count or trailer. Record k (from 0, in file order) belongs to
-// the snapshot formed from the kind's snapshot format with k.
+// Index files: the list of display names (user names of identities, names
+// of network connections) that a profile file holds, one record per saved
+// item, record k pairing with snapshot k. The file has no header, count or
+// trailer; each record is
+//   name (L bytes, cp932) | 0x00 terminator | one pad byte (written 0x00)
+// Both kinds of profile use it: "gateway" for IE/OE, "tcpip" for TCP/IP.
 #pragma once
 
-#include "snapshot/item_callback.h"
 #include "winapi/winapi.h"
 
-// What tells one index file from the other: its name in the work directory
-// and the format of its snapshots' names (one %d).
-struct IndexFileKind {
-    LPCSTR fileName;
-    LPCSTR snapshotFormat;
-};
+// The callback of the walkers over live items and over an index file: the
+// owner window, the work directory, the item's key name (null when the name
+// comes from an index file), its display name and the list index (-1: list
+// mode). Returns 0 to stop the walk.
+typedef int (*ItemCallback)(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR displayName, int item);
 
-constexpr IndexFileKind kGatewayIndex{"gateway", "gateway.%d"};
-constexpr IndexFileKind kTcpipIndex{"tcpip", "tcpip.%d"};
+constexpr char kGatewayIndexName[] = "gateway";
+constexpr char kTcpipIndexName[] = "tcpip";
 
-// Longest snapshot name formed from a kind's format (NUL included).
+// Appends the record of `displayName` to the index file `indexName` in
+// `directory` (ending with a backslash), creating the file if needed.
+// Returns 1, or 0 after a reported failure.
+int AppendIndexRecord(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR displayName);
+
+// Reads the index file `indexName` in `directory` and calls `callback` once
+// per record in file order with (owner, directory, null, the record's name,
+// item). A last record without its pad byte is still passed on; one without
+// its terminator is taken up to the end of the file. Returns 1 when every
+// record was visited, -1 when the callback returned 0 (the walk stops
+// there), 0 after a reported failure.
+int ReadIndexFile(LPCSTR indexName, ItemCallback callback, HWND owner, LPCSTR directory, int item);
+
+// The number of records a reading of the index file `indexName` in
+// `directory` visits: 0 when the file does not exist, -1 after a reported
+// failure to read it. The record an append adds gets this number, which
+// names its snapshot.
+int CountIndexRecords(HWND owner, LPCSTR directory, LPCSTR indexName);
+
+// Forms the name of snapshot `number` of the index `indexName`
+// ("gateway.3"), into `name` of kIndexSnapshotNameSize bytes.
 constexpr int kIndexSnapshotNameSize = 32;
-
-// Forms the name of snapshot `number` of `kind` into `name`
-// (kIndexSnapshotNameSize bytes).
-void FormIndexSnapshotName(const IndexFileKind& kind, int number, LPSTR name);
-
-// Appends one record for `displayName` to the index file in `directory`
-// (ending with a backslash), creating the file when it is missing. Returns
-// the record's number, which is the number of records the file held before,
-// or -1 after a reported failure (a record may then be partly written).
-int AppendIndexRecord(HWND owner, LPCSTR directory, const IndexFileKind& kind, LPCSTR displayName);
-
-// Reads the index file in `directory` and calls `callback` once per record,
-// in file order, with (owner, directory, null key name, the record's name,
-// item). Never reads past the bytes read: a last record without terminator is
-// taken up to the end of the data, one without its pad byte is passed on and
-// ends the reading. Returns kWalkDone, kWalkStopped when the callback
-// returned 0, or kWalkFailed after a reported failure (the file is missing,
-// its size or its data cannot be read).
-int ReadIndexFile(ItemCallback callback, HWND owner, LPCSTR directory, const IndexFileKind& kind, int item);
+void FormIndexSnapshotName(LPCSTR indexName, int number, LPSTR name);

@@ -15,7 +15,19 @@ namespace {
 
 constexpr BYTE kHeaderRevision = 1;
 
+// Where the texts of a checked header lie in its bytes.
+struct HeaderFields {
+    DWORD nameLength;
+    DWORD commentLength;
+    bool hasComment;
+};
+
+constexpr char kReadFailure[] = "プロフィールの情報をテンポラリファイル\"%s\"から読み込めません。";
+
 void FormProfilePath(LPSTR path);
+ProfileHeaderResult ReadHeaderFile(HWND owner, LPCSTR path, BOOL required, HeapBlock* contents, DWORD* size);
+BOOL CheckHeaderFields(HWND owner, BYTE kind, const BYTE* in, DWORD size, HeaderFields* fields);
+BOOL CopyHeaderTexts(HWND owner, LPCSTR path, const BYTE* in, const HeaderFields& fields, ProfileHeader* header);
 
 }  // namespace
 
@@ -61,77 +73,14 @@ ProfileHeaderResult ReadProfileHeader(HWND owner, BYTE kind, BOOL required, Prof
 
     CHAR path[kMessageBufferSize];
     FormProfilePath(path);
-    FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        if (!required) return kProfileHeaderAbsent;
-        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"に読み込みアクセスを適用できません。", path);
-        return kProfileHeaderFailed;
-    }
-    SetLastError(NO_ERROR);
-    const DWORD fileSize = GetFileSize(file.handle, nullptr);
-    if (fileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"のサイズを取得できません。", path);
-        return kProfileHeaderFailed;
-    }
-    const LPCSTR readFailure = "プロフィールの情報をテンポラリファイル\"%s\"から読み込めません。";
-    HeapBlock contents(fileSize ? fileSize : 1);
-    if (!contents.block) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemErrorWith(owner, readFailure, path);
-        return kProfileHeaderFailed;
-    }
+    HeapBlock contents;
     DWORD size = 0;
-    if (!ReadFile(file.handle, contents.block, fileSize, &size, nullptr)) {
-        ReportSystemErrorWith(owner, readFailure, path);
-        return kProfileHeaderFailed;
-    }
-    if (size > fileSize) size = fileSize;
+    ProfileHeaderResult read = ReadHeaderFile(owner, path, required, &contents, &size);
+    if (read != kProfileHeaderRead) return read;
 
-    // The checks in this order: the fixed bytes, the kind, the name, then the
-    // comment when the revision says there is one. Each length is compared
-    // with what is left after the fields before it.
-    const LPCSTR damaged = "ファイルが破損しています。";
-    const BYTE* in = contents.bytes();
-    if (size < 2) {
-        ShowInformation(owner, damaged);
-        return kProfileHeaderFailed;
-    }
-    if (in[0] != kind) {
-        ShowInformation(owner, "バージョンが一致しません。");
-        return kProfileHeaderFailed;
-    }
-    if (size < 6 || GetLittleEndian(in + 2) > size - 6) {
-        ShowInformation(owner, damaged);
-        return kProfileHeaderFailed;
-    }
-    const DWORD nameLength = GetLittleEndian(in + 2);
-    const bool hasComment = static_cast<signed char>(in[1]) >= 1;
-    DWORD commentLength = 0;
-    if (hasComment) {
-        if (size - 6 - nameLength < 4 || GetLittleEndian(in + 6 + nameLength) > size - 10 - nameLength) {
-            ShowInformation(owner, damaged);
-            return kProfileHeaderFailed;
-        }
-        commentLength = GetLittleEndian(in + 6 + nameLength);
-    }
-
-    // Both texts in one block: the name, its NUL, the comment, its NUL.
-    HeapBlock texts(static_cast<SIZE_T>(nameLength) + commentLength + 2);
-    if (!texts.block) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemErrorWith(owner, readFailure, path);
-        return kProfileHeaderFailed;
-    }
-    LPSTR name = texts.text();
-    std::memcpy(name, in + 6, nameLength);
-    name[nameLength] = 0;
-    LPSTR comment = name + nameLength + 1;
-    if (commentLength) std::memcpy(comment, in + 10 + nameLength, commentLength);
-    comment[commentLength] = 0;
-
-    header->sourceName = static_cast<LPSTR>(texts.release());
-    header->comment = comment;
-    header->hasComment = hasComment ? TRUE : FALSE;
+    HeaderFields fields;
+    if (!CheckHeaderFields(owner, kind, contents.bytes(), size, &fields)) return kProfileHeaderFailed;
+    if (!CopyHeaderTexts(owner, path, contents.bytes(), fields, header)) return kProfileHeaderFailed;
     return kProfileHeaderRead;
 }
 
@@ -146,5 +95,82 @@ namespace {
 
 void FormProfilePath(LPSTR path) { wsprintfA(path, "%sprofile", WorkDirectory); }
 
+// The whole file into a heap block of its size (at least one byte).
+ProfileHeaderResult ReadHeaderFile(HWND owner, LPCSTR path, BOOL required, HeapBlock* contents, DWORD* size) {
+    FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        if (!required) return kProfileHeaderAbsent;
+        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"に読み込みアクセスを適用できません。", path);
+        return kProfileHeaderFailed;
+    }
+    SetLastError(NO_ERROR);
+    const DWORD fileSize = GetFileSize(file.handle, nullptr);
+    if (fileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"のサイズを取得できません。", path);
+        return kProfileHeaderFailed;
+    }
+    if (!contents->Allocate(fileSize ? fileSize : 1)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemErrorWith(owner, kReadFailure, path);
+        return kProfileHeaderFailed;
+    }
+    if (!ReadFile(file.handle, contents->block, fileSize, size, nullptr)) {
+        ReportSystemErrorWith(owner, kReadFailure, path);
+        return kProfileHeaderFailed;
+    }
+    if (*size > fileSize) *size = fileSize;
+    return kProfileHeaderRead;
+}
+
+// The checks in this order: the fixed bytes, the kind, the name, then the
+// comment when the revision says there is one. Each length is compared with
+// what is left after the fields before it, never added up in 32 bits.
+BOOL CheckHeaderFields(HWND owner, BYTE kind, const BYTE* in, DWORD size, HeaderFields* fields) {
+    const LPCSTR damaged = "ファイルが破損しています。";
+    if (size < 2) {
+        ShowInformation(owner, damaged);
+        return FALSE;
+    }
+    if (in[0] != kind) {
+        ShowInformation(owner, "バージョンが一致しません。");
+        return FALSE;
+    }
+    if (size < 6 || GetLittleEndian(in + 2) > size - 6) {
+        ShowInformation(owner, damaged);
+        return FALSE;
+    }
+    fields->nameLength = GetLittleEndian(in + 2);
+    fields->hasComment = static_cast<signed char>(in[1]) >= 1;
+    fields->commentLength = 0;
+    if (!fields->hasComment) return TRUE;
+    const DWORD left = size - 6 - fields->nameLength;
+    if (left < 4 || GetLittleEndian(in + 6 + fields->nameLength) > left - 4) {
+        ShowInformation(owner, damaged);
+        return FALSE;
+    }
+    fields->commentLength = GetLittleEndian(in + 6 + fields->nameLength);
+    return TRUE;
+}
+
+// Both texts in one block: the name, its NUL, the comment, its NUL.
+BOOL CopyHeaderTexts(HWND owner, LPCSTR path, const BYTE* in, const HeaderFields& fields, ProfileHeader* header) {
+    HeapBlock texts(static_cast<SIZE_T>(fields.nameLength) + fields.commentLength + 2);
+    if (!texts.block) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemErrorWith(owner, kReadFailure, path);
+        return FALSE;
+    }
+    LPSTR name = texts.text();
+    std::memcpy(name, in + 6, fields.nameLength);
+    name[fields.nameLength] = 0;
+    LPSTR comment = name + fields.nameLength + 1;
+    if (fields.commentLength) std::memcpy(comment, in + 10 + fields.nameLength, fields.commentLength);
+    comment[fields.commentLength] = 0;
+
+    header->sourceName = static_cast<LPSTR>(texts.release());
+    header->comment = comment;
+    header->hasComment = fields.hasComment ? TRUE : FALSE;
+    return TRUE;
+}
 
 }  // namespace

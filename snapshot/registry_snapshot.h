@@ -21,6 +21,18 @@ constexpr DWORD kMaxNameField = 256;
 // bytes, so no valid tree is deeper than this.
 constexpr int kMaxSnapshotDepth = kMaxSnapshotFileName / 2 + 1;
 
+// Room for a subkey's snapshot file name as FormSubkeyFileName forms it from
+// a parent name of at most kMaxSnapshotFileName bytes: a full stop, ten
+// digits and the NUL.
+constexpr int kSubkeyFileNameSize = kMaxSnapshotFileName + 12;
+
+// The file name the writer gives the subkey of rank `rank` (0 for the first)
+// of the key saved as `fileName`: "proxy" and 1 give "proxy.1". `out` holds
+// kSubkeyFileNameSize bytes. Returns the length of the name.
+inline int FormSubkeyFileName(LPSTR out, LPCSTR fileName, DWORD rank) {
+    return wsprintfA(out, "%s.%d", fileName, static_cast<int>(rank));
+}
+
 // Writes the tree below `key` (open with KEY_READ at least) as the snapshot
 // file `fileName` and its subkeys' files, all into `directory` (ending with a
 // backslash). Returns 1 when the whole tree was written, 0 after a reported
@@ -33,9 +45,9 @@ int SaveRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory);
 // to its end, 0 when it could not be opened or read (reported).
 int LoadRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory);
 
-// As LoadRegistryTree, but 0 also when the file of a subkey could not be
-// opened or read (reported where it happened, the rest of the tree loaded):
-// for callers that must know the tree is complete.
+// As LoadRegistryTree, and 0 also when the file of a subkey could not be
+// opened or read (reported; the rest was loaded all the same). For callers
+// that put the old tree back when the new one did not arrive whole.
 int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory);
 
 // Reads the whole snapshot tree `fileName` in `directory` exactly as

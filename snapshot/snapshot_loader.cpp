@@ -9,20 +9,11 @@
 #include <cstring>
 
 #include "app/report.h"
+#include "winapi/byte_order.h"
+#include "winapi/cp932.h"
 #include "winapi/guards.h"
 
 namespace {
-
-struct LoadContext {
-    HWND owner;
-    LPCSTR directory;
-    // Dry run: nothing is written to the registry, and the first problem
-    // found (including a record the loader would silently drop) ends the
-    // walk with 0.
-    bool dryRun;
-    // Set when a file of the tree could not be opened or read.
-    bool fileFailed = false;
-};
 
 struct Record {
     const BYTE* data;
@@ -51,8 +42,38 @@ private:
     bool TakeBytes(DWORD size, const BYTE** bytes);
 };
 
-int LoadFile(LoadContext& context, HKEY key, LPCSTR fileName, int depth);
-BOOL ReadWholeFile(LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size);
+struct LoadContext;
+
+// What a load does with the records it reads, and what the validation does
+// instead: the one place where the two differ.
+struct LoadMode {
+    // Writes a value record below `key`.
+    void (*applyValue)(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
+    // Follows a subkey record into its file; FALSE ends the walk of the
+    // parent's file.
+    BOOL (*enterSubkey)(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth);
+    // The validation stops at the first problem, including a record that
+    // the end of the file cuts short, which the loader drops silently.
+    bool strict;
+};
+
+struct LoadContext {
+    HWND owner;
+    LPCSTR directory;
+    const LoadMode* mode;
+    // Set when a file of the tree could not be opened or read; may be null.
+    bool* fileFailed;
+};
+
+int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth);
+BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size);
+int LoadCutShort(const LoadContext& context, LPCSTR fileName);
+BOOL TakeRecord(const LoadContext& context, HKEY key, LPCSTR fileName, int depth, const Record& record,
+                DWORD recordNumber, DWORD* subkeyRank);
+void SetValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
+void SkipValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
+BOOL CreateAndLoadSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth);
+BOOL ValidateSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth);
 bool TakeName(const Record& record, LPSTR name);
 bool IsUsableKeyName(LPCSTR name);
 bool IsExpectedSubkeyFile(const Record& record, LPCSTR fileName, DWORD rank);
@@ -61,32 +82,36 @@ void ReportBadSubkeyFile(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD re
                          const Record& record);
 void ReportDamaged(HWND owner, LPCSTR directory, LPCSTR fileName);
 
+constexpr LoadMode kLoad = {SetValue, CreateAndLoadSubkey, false};
+constexpr LoadMode kValidate = {SkipValue, ValidateSubkey, true};
+
 }  // namespace
 
 int LoadRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
-    LoadContext context{owner, directory, false};
+    LoadContext context{owner, directory, &kLoad, nullptr};
     return LoadFile(context, key, fileName, 0);
 }
 
 int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
-    LoadContext context{owner, directory, false};
-    return LoadFile(context, key, fileName, 0) && !context.fileFailed;
+    bool fileFailed = false;
+    LoadContext context{owner, directory, &kLoad, &fileFailed};
+    return LoadFile(context, key, fileName, 0) && !fileFailed;
 }
 
 int ValidateSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory) {
-    LoadContext context{owner, directory, true};
+    LoadContext context{owner, directory, &kValidate, nullptr};
     return LoadFile(context, nullptr, fileName, 0);
 }
 
 namespace {
 
-// Applies one snapshot file below `key` (nothing in a dry run) and follows
-// its subkey records into their own files.
-int LoadFile(LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
+// Applies one snapshot file below `key` (nothing in a validation) and
+// follows its subkey records into their own files.
+int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
     HeapBlock contents;
     DWORD size = 0;
     if (!ReadWholeFile(context, fileName, &contents, &size)) {
-        context.fileFailed = true;
+        if (context.fileFailed) *context.fileFailed = true;
         return 0;
     }
 
@@ -97,62 +122,80 @@ int LoadFile(LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
         Record record;
         Next next = reader.Take(&record);
         if (next == Next::kEnd) return 1;
-        if (next != Next::kRecord) {
-            // The loader drops a record the end of the file cuts short;
-            // a validation must not call such a file complete.
-            if (!context.dryRun) return 1;
-            ReportDamaged(context.owner, context.directory, fileName);
-            return 0;
-        }
+        if (next != Next::kRecord) return LoadCutShort(context, fileName);
         ++recordNumber;
-
-        CHAR name[kMaxNameField + 1];
-        const bool subkey = record.type == kSubkeyMarker;
-        const DWORD rank = subkey ? subkeyRank++ : 0;
-        if (!TakeName(record, name) || (subkey && !IsUsableKeyName(name))) {
-            ReportBadName(context.owner, context.directory, fileName, recordNumber, record);
-            if (context.dryRun) return 0;
-            continue;
-        }
-        if (!subkey) {
-            if (context.dryRun) continue;
-            SetLastError(RegSetValueExA(key, name, 0, record.type, record.data, record.dataLength));
-            if (GetLastError() != ERROR_SUCCESS)
-                ReportSystemErrorWith(context.owner, "レジストリをロードしようとしましたが、値\"%s\"を設定できません。", name);
-            continue;
-        }
-
-        if (depth + 1 > kMaxSnapshotDepth || !IsExpectedSubkeyFile(record, fileName, rank)) {
-            ReportBadSubkeyFile(context.owner, context.directory, fileName, recordNumber, name, record);
-            if (context.dryRun) return 0;
-            continue;
-        }
-        // The check above proved the data field starts with this name.
-        CHAR subkeyFileName[kMaxSnapshotFileName + 1];
-        wsprintfA(subkeyFileName, "%s.%d", fileName, static_cast<int>(rank));
-        if (context.dryRun) {
-            if (!LoadFile(context, nullptr, subkeyFileName, depth + 1)) return 0;
-            continue;
-        }
-        KeyGuard subkeyHandle;
-        SetLastError(RegCreateKeyExA(key, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                                     &subkeyHandle.key, nullptr));
-        if (GetLastError() != ERROR_SUCCESS) {
-            subkeyHandle.key = nullptr;
-            ReportSystemErrorWith(context.owner,
-                           "レジストリをロードしようとしましたが、レジストリキー\"%s\"を作成し, "
-                           "読み込みアクセスを適用できません。",
-                           name);
-            continue;
-        }
-        // A failing subkey has reported its own failure; the parent goes on.
-        LoadFile(context, subkeyHandle.key, subkeyFileName, depth + 1);
+        if (!TakeRecord(context, key, fileName, depth, record, recordNumber, &subkeyRank) && context.mode->strict)
+            return 0;
     }
+}
+
+// The loader ends a file where a record is cut short; a validation must not
+// call such a file complete.
+int LoadCutShort(const LoadContext& context, LPCSTR fileName) {
+    if (!context.mode->strict) return 1;
+    ReportDamaged(context.owner, context.directory, fileName);
+    return 0;
+}
+
+// One record: FALSE after a problem that has been reported (the record is
+// then skipped) or when the walk below a subkey asks to stop.
+BOOL TakeRecord(const LoadContext& context, HKEY key, LPCSTR fileName, int depth, const Record& record,
+                DWORD recordNumber, DWORD* subkeyRank) {
+    CHAR name[kMaxNameField + 1];
+    const bool subkey = record.type == kSubkeyMarker;
+    const DWORD rank = subkey ? (*subkeyRank)++ : 0;
+    if (!TakeName(record, name) || (subkey && !IsUsableKeyName(name))) {
+        ReportBadName(context.owner, context.directory, fileName, recordNumber, record);
+        return FALSE;
+    }
+    if (!subkey) {
+        context.mode->applyValue(context, key, name, record);
+        return TRUE;
+    }
+    if (depth + 1 > kMaxSnapshotDepth || !IsExpectedSubkeyFile(record, fileName, rank)) {
+        ReportBadSubkeyFile(context.owner, context.directory, fileName, recordNumber, name, record);
+        return FALSE;
+    }
+    // The check above proved the data field starts with this name.
+    CHAR subkeyFileName[kSubkeyFileNameSize];
+    FormSubkeyFileName(subkeyFileName, fileName, rank);
+    return context.mode->enterSubkey(context, key, name, subkeyFileName, depth + 1);
+}
+
+// A value that cannot be set is reported and skipped.
+void SetValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record) {
+    SetLastError(RegSetValueExA(key, name, 0, record.type, record.data, record.dataLength));
+    if (GetLastError() != ERROR_SUCCESS)
+        ReportSystemErrorWith(context.owner, "レジストリをロードしようとしましたが、値\"%s\"を設定できません。", name);
+}
+
+void SkipValue(const LoadContext&, HKEY, LPCSTR, const Record&) {}
+
+// A subkey that cannot be created, or whose own file fails, has reported
+// its failure; the parent goes on.
+BOOL CreateAndLoadSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth) {
+    KeyGuard subkey;
+    SetLastError(RegCreateKeyExA(key, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &subkey.key,
+                                 nullptr));
+    if (GetLastError() != ERROR_SUCCESS) {
+        subkey.key = nullptr;
+        ReportSystemErrorWith(context.owner,
+                              "レジストリをロードしようとしましたが、レジストリキー\"%s\"を作成し, "
+                              "読み込みアクセスを適用できません。",
+                              name);
+        return TRUE;
+    }
+    LoadFile(context, subkey.key, subkeyFileName, depth);
+    return TRUE;
+}
+
+BOOL ValidateSubkey(const LoadContext& context, HKEY, LPCSTR, LPCSTR subkeyFileName, int depth) {
+    return LoadFile(context, nullptr, subkeyFileName, depth);
 }
 
 // Reads the file into a heap block of exactly its size. The handle is closed
 // before the records are applied, so an open file does not pile up per level.
-BOOL ReadWholeFile(LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size) {
+BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size) {
     CHAR path[kMessageBufferSize];
     wsprintfA(path, "%s%s", context.directory, fileName);
     FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -209,8 +252,7 @@ Next RecordReader::Take(Record* record) {
 
 bool RecordReader::TakeDword(DWORD* value) {
     if (left < 4) return false;
-    *value = static_cast<DWORD>(next[0]) | static_cast<DWORD>(next[1]) << 8 | static_cast<DWORD>(next[2]) << 16 |
-             static_cast<DWORD>(next[3]) << 24;
+    *value = GetLittleEndian(next);
     next += 4;
     left -= 4;
     return true;
@@ -235,23 +277,14 @@ bool TakeName(const Record& record, LPSTR name) {
     return true;
 }
 
-// Lead bytes of a two-byte character in code page 932, and the bytes that
-// may follow one; a trail byte may be 0x5C, which is then no backslash.
-bool IsLeadByte(BYTE byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-bool IsTrailByte(BYTE byte) { return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC); }
-
 // A subkey name must be one path component (a backslash would make the
 // registry create a nested key, and could climb out of the destination) and
 // whole cp932: a lead byte without its trail byte makes a key that is listed
 // under another name and then can neither be opened nor cleared.
 bool IsUsableKeyName(LPCSTR name) {
-    for (const BYTE* p = reinterpret_cast<const BYTE*>(name); *p; ++p) {
-        if (IsLeadByte(*p)) {
-            if (!IsTrailByte(p[1])) return false;
-            ++p;
-        } else if (*p == '\\') {
-            return false;
-        }
+    for (LPCSTR p = name; *p; p += Cp932CharSize(p)) {
+        if (IsCp932LeadByte(static_cast<BYTE>(*p)) && Cp932CharSize(p) == 1) return false;
+        if (*p == '\\') return false;
     }
     return true;
 }
@@ -262,9 +295,9 @@ bool IsUsableKeyName(LPCSTR name) {
 bool IsExpectedSubkeyFile(const Record& record, LPCSTR fileName, DWORD rank) {
     // Room for the longest name that can pass, a rank of ten digits and the
     // NUL; a longer parent name can have no valid subkey file.
-    CHAR expected[kMaxSnapshotFileName + 12];
+    CHAR expected[kSubkeyFileNameSize];
     if (lstrlenA(fileName) > kMaxSnapshotFileName - 2) return false;
-    int expectedLength = wsprintfA(expected, "%s.%d", fileName, static_cast<int>(rank));
+    int expectedLength = FormSubkeyFileName(expected, fileName, rank);
     if (expectedLength > kMaxSnapshotFileName) return false;
     DWORD length = 0;
     while (length < record.dataLength && record.data[length] != 0) ++length;
@@ -310,6 +343,5 @@ void ReportDamaged(HWND owner, LPCSTR directory, LPCSTR fileName) {
               directory, fileName);
     ShowInformation(owner, message);
 }
-
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/report.h"
+#include "winapi/byte_order.h"
 #include "winapi/file_io.h"
 #include "winapi/guards.h"
 
@@ -33,11 +34,21 @@ struct OutputFile {
     DWORD pending;
 };
 
+constexpr char kWriteFailure[] = "レジストリの情報をテンポラリファイルに書き込めません。";
+
 int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth);
+BOOL CreateSnapshotFile(const SaveContext& context, LPCSTR fileName, FileGuard* file);
+BOOL StartOutput(SaveContext& context, HANDLE file, int depth, OutputFile* out);
+BOOL SaveSubkeyRecords(SaveContext& context, HKEY key, LPCSTR fileName, int depth, OutputFile& out);
+BOOL SaveSubkey(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, LPCSTR fileName, DWORD rank,
+                int depth, OutputFile& out);
+BOOL SaveValueRecords(SaveContext& context, HKEY key, OutputFile& out);
+BOOL SaveValue(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, OutputFile& out);
 BOOL Flush(OutputFile& file);
 BOOL Append(OutputFile& file, const void* bytes, DWORD size);
 BOOL AppendRecord(OutputFile& file, const void* data, DWORD dataLength, DWORD type, LPCSTR name, DWORD nameLength);
 BOOL EnsureDataCapacity(SaveContext& context, DWORD size);
+void ReportOutOfMemory(HWND owner);
 void ReportCreateFailure(HWND owner, LPCSTR directory, LPCSTR fileName);
 void ReportFileNameTooLong(HWND owner, LPCSTR subkeyName);
 void ReportUnrepresentableType(HWND owner, LPCSTR valueName);
@@ -53,10 +64,8 @@ int SaveRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
     SaveContext context;
     context.owner = owner;
     context.directory = directory;
-    context.data.block = HeapAlloc(GetProcessHeap(), 0, kInitialDataBufferSize);
-    if (!context.data.block) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemError(owner, "レジストリの情報をテンポラリファイルに書き込めません。");
+    if (!context.data.Allocate(kInitialDataBufferSize)) {
+        ReportOutOfMemory(owner);
         return 0;
     }
     context.dataCapacity = kInitialDataBufferSize;
@@ -69,111 +78,132 @@ namespace {
 // Every failure is reported here, at the level where it happens.
 int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth) {
     FileGuard file;
-    {
-        CHAR path[kMessageBufferSize];
-        wsprintfA(path, "%s%s", context.directory, fileName);
-        file.handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-    if (!file.valid()) {
-        ReportCreateFailure(context.owner, context.directory, fileName);
-        return 0;
-    }
+    if (!CreateSnapshotFile(context, fileName, &file)) return 0;
     // File names of at most 255 bytes keep the depth within the buffers;
     // the check only makes the bound explicit.
     if (depth > kMaxSnapshotDepth) {
         ReportFileNameTooLong(context.owner, fileName);
         return 0;
     }
-    HeapBlock& levelBuffer = context.levelBuffers[depth];
-    if (!levelBuffer.block) levelBuffer.block = HeapAlloc(GetProcessHeap(), 0, kOutputBufferSize);
-    if (!levelBuffer.block) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemError(context.owner, "レジストリの情報をテンポラリファイルに書き込めません。");
+    OutputFile out;
+    if (!StartOutput(context, file.handle, depth, &out)) return 0;
+    if (!SaveSubkeyRecords(context, key, fileName, depth, out)) return 0;
+    if (!SaveValueRecords(context, key, out)) return 0;
+    if (!Flush(out)) {
+        ReportSystemError(context.owner, kWriteFailure);
         return 0;
     }
-    OutputFile out{file.handle, levelBuffer.bytes(), 0};
-    const int fileNameLength = lstrlenA(fileName);
+    return 1;
+}
 
+BOOL CreateSnapshotFile(const SaveContext& context, LPCSTR fileName, FileGuard* file) {
+    CHAR path[kMessageBufferSize];
+    wsprintfA(path, "%s%s", context.directory, fileName);
+    file->handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file->valid()) return TRUE;
+    ReportCreateFailure(context.owner, context.directory, fileName);
+    return FALSE;
+}
+
+// The level's buffer is made when the level is first reached.
+BOOL StartOutput(SaveContext& context, HANDLE file, int depth, OutputFile* out) {
+    HeapBlock& levelBuffer = context.levelBuffers[depth];
+    if (!levelBuffer.block && !levelBuffer.Allocate(kOutputBufferSize)) {
+        ReportOutOfMemory(context.owner);
+        return FALSE;
+    }
+    *out = OutputFile{file, levelBuffer.bytes(), 0};
+    return TRUE;
+}
+
+// One record per subkey, each followed at once by the subkey's own files.
+BOOL SaveSubkeyRecords(SaveContext& context, HKEY key, LPCSTR fileName, int depth, OutputFile& out) {
     for (DWORD index = 0;; ++index) {
         CHAR name[kMaxRegistryName + 1];
         DWORD nameLength = sizeof name;
         FILETIME lastWrite;
         SetLastError(RegEnumKeyExA(key, index, name, &nameLength, nullptr, nullptr, nullptr, &lastWrite));
-        if (GetLastError() == ERROR_NO_MORE_ITEMS) break;
+        if (GetLastError() == ERROR_NO_MORE_ITEMS) return TRUE;
         if (GetLastError() != ERROR_SUCCESS) {
             ReportSystemError(context.owner, "レジストリをセーブしようとしましたが、サブキーを列挙できません。");
-            return 0;
+            return FALSE;
         }
-        KeyGuard subkey;
-        SetLastError(RegOpenKeyExA(key, name, 0, KEY_READ, &subkey.key));
-        if (GetLastError() != ERROR_SUCCESS) {
-            subkey.key = nullptr;
-            ReportSystemErrorWith(context.owner,
-                           "レジストリをセーブしようとしましたが、レジストリキー\"%s\"に読み込みアクセスを適用できません。",
-                           name);
-            return 0;
-        }
-        // The format allows 255 bytes per file name; deeper trees are refused
-        // before anything of the subkey is written.
-        if (fileNameLength + 1 + DecimalDigits(index) > kMaxSnapshotFileName) {
-            ReportFileNameTooLong(context.owner, name);
-            return 0;
-        }
-        CHAR subkeyFileName[kMaxSnapshotFileName + 1];
-        int subkeyFileNameLength = wsprintfA(subkeyFileName, "%s.%d", fileName, static_cast<int>(index));
-        if (!AppendRecord(out, subkeyFileName, static_cast<DWORD>(subkeyFileNameLength) + 1, kSubkeyMarker, name,
-                          nameLength + 1)) {
-            ReportSystemError(context.owner, "レジストリの情報をテンポラリファイルに書き込めません。");
-            return 0;
-        }
-        if (!SaveTree(context, subkey.key, subkeyFileName, depth + 1)) return 0;
+        if (!SaveSubkey(context, key, name, nameLength, fileName, index, depth, out)) return FALSE;
     }
+}
 
+BOOL SaveSubkey(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, LPCSTR fileName, DWORD rank,
+                int depth, OutputFile& out) {
+    KeyGuard subkey;
+    SetLastError(RegOpenKeyExA(key, name, 0, KEY_READ, &subkey.key));
+    if (GetLastError() != ERROR_SUCCESS) {
+        subkey.key = nullptr;
+        ReportSystemErrorWith(context.owner,
+                              "レジストリをセーブしようとしましたが、レジストリキー\"%s\"に読み込みアクセスを適用できません。",
+                              name);
+        return FALSE;
+    }
+    // The format allows 255 bytes per file name; deeper trees are refused
+    // before anything of the subkey is written.
+    if (lstrlenA(fileName) + 1 + DecimalDigits(rank) > kMaxSnapshotFileName) {
+        ReportFileNameTooLong(context.owner, name);
+        return FALSE;
+    }
+    CHAR subkeyFileName[kSubkeyFileNameSize];
+    int subkeyFileNameLength = FormSubkeyFileName(subkeyFileName, fileName, rank);
+    if (!AppendRecord(out, subkeyFileName, static_cast<DWORD>(subkeyFileNameLength) + 1, kSubkeyMarker, name,
+                      nameLength + 1)) {
+        ReportSystemError(context.owner, kWriteFailure);
+        return FALSE;
+    }
+    return SaveTree(context, subkey.key, subkeyFileName, depth + 1);
+}
+
+BOOL SaveValueRecords(SaveContext& context, HKEY key, OutputFile& out) {
     for (DWORD index = 0;; ++index) {
         CHAR name[kMaxRegistryName + 1];
         DWORD nameLength = sizeof name;
         SetLastError(RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr));
-        if (GetLastError() == ERROR_NO_MORE_ITEMS) break;
+        if (GetLastError() == ERROR_NO_MORE_ITEMS) return TRUE;
         if (GetLastError() != ERROR_SUCCESS) {
             ReportSystemError(context.owner, "レジストリをセーブしようとしましたが、値を列挙できません。");
-            return 0;
+            return FALSE;
         }
-        DWORD size = 0;
-        SetLastError(RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size));
-        if (GetLastError() != ERROR_SUCCESS) {
-            ReportSystemErrorWith(context.owner, "レジストリをセーブしようとしましたが、値\"%s\"のサイズを取得できません。",
-                           name);
-            return 0;
-        }
-        if (!EnsureDataCapacity(context, size)) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            ReportSystemErrorWith(context.owner,
-                           "レジストリをセーブしようとしましたが、値\"%s\"のタイプ・データを取得できません。", name);
-            return 0;
-        }
-        DWORD type = 0;
-        SetLastError(RegQueryValueExA(key, name, nullptr, &type, context.data.bytes(), &size));
-        if (GetLastError() != ERROR_SUCCESS) {
-            ReportSystemErrorWith(context.owner,
-                           "レジストリをセーブしようとしましたが、値\"%s\"のタイプ・データを取得できません。", name);
-            return 0;
-        }
-        // A value of this type would read back as a subkey record.
-        if (type == kSubkeyMarker) {
-            ReportUnrepresentableType(context.owner, name);
-            return 0;
-        }
-        if (!AppendRecord(out, context.data.block, size, type, name, nameLength + 1)) {
-            ReportSystemError(context.owner, "レジストリの情報をテンポラリファイルに書き込めません。");
-            return 0;
-        }
+        if (!SaveValue(context, key, name, nameLength, out)) return FALSE;
     }
+}
 
-    if (!Flush(out)) {
-        ReportSystemError(context.owner, "レジストリの情報をテンポラリファイルに書き込めません。");
-        return 0;
+// The size first, so that the data buffer can grow to the value.
+BOOL SaveValue(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, OutputFile& out) {
+    const LPCSTR dataFailure = "レジストリをセーブしようとしましたが、値\"%s\"のタイプ・データを取得できません。";
+    DWORD size = 0;
+    SetLastError(RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size));
+    if (GetLastError() != ERROR_SUCCESS) {
+        ReportSystemErrorWith(context.owner, "レジストリをセーブしようとしましたが、値\"%s\"のサイズを取得できません。",
+                              name);
+        return FALSE;
     }
-    return 1;
+    if (!EnsureDataCapacity(context, size)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemErrorWith(context.owner, dataFailure, name);
+        return FALSE;
+    }
+    DWORD type = 0;
+    SetLastError(RegQueryValueExA(key, name, nullptr, &type, context.data.bytes(), &size));
+    if (GetLastError() != ERROR_SUCCESS) {
+        ReportSystemErrorWith(context.owner, dataFailure, name);
+        return FALSE;
+    }
+    // A value of this type would read back as a subkey record.
+    if (type == kSubkeyMarker) {
+        ReportUnrepresentableType(context.owner, name);
+        return FALSE;
+    }
+    if (!AppendRecord(out, context.data.block, size, type, name, nameLength + 1)) {
+        ReportSystemError(context.owner, kWriteFailure);
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL Flush(OutputFile& file) {
@@ -193,13 +223,6 @@ BOOL Append(OutputFile& file, const void* bytes, DWORD size) {
     if (size) std::memcpy(file.buffer + file.pending, bytes, size);
     file.pending += size;
     return TRUE;
-}
-
-void PutLittleEndian(BYTE* out, DWORD value) {
-    out[0] = static_cast<BYTE>(value);
-    out[1] = static_cast<BYTE>(value >> 8);
-    out[2] = static_cast<BYTE>(value >> 16);
-    out[3] = static_cast<BYTE>(value >> 24);
 }
 
 BOOL AppendRecord(OutputFile& file, const void* data, DWORD dataLength, DWORD type, LPCSTR name, DWORD nameLength) {
@@ -222,16 +245,19 @@ BOOL EnsureDataCapacity(SaveContext& context, DWORD size) {
     return TRUE;
 }
 
-void ReportCreateFailure(HWND owner, LPCSTR directory, LPCSTR fileName) {
-    CHAR message[kMessageBufferSize];
-    CHAR path[kMessageBufferSize];
-    DWORD error = GetLastError();
-    wsprintfA(path, "%s%s", directory, fileName);
-    wsprintfA(message, "レジストリをセーブするためのテンポラリファイル\"%s\"に書き込みアクセスを適用できません。", path);
-    SetLastError(error);
-    ReportSystemError(owner, message);
+void ReportOutOfMemory(HWND owner) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    ReportSystemError(owner, kWriteFailure);
 }
 
+void ReportCreateFailure(HWND owner, LPCSTR directory, LPCSTR fileName) {
+    DWORD error = GetLastError();
+    CHAR path[kMessageBufferSize];
+    wsprintfA(path, "%s%s", directory, fileName);
+    SetLastError(error);
+    ReportSystemErrorWith(owner, "レジストリをセーブするためのテンポラリファイル\"%s\"に書き込みアクセスを適用できません。",
+                          path);
+}
 
 void ReportFileNameTooLong(HWND owner, LPCSTR subkeyName) {
     CHAR message[kMessageBufferSize];

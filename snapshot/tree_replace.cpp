@@ -1,6 +1,4 @@
-// Replacing a live registry tree by a snapshot, with a backup to fall back
-// on: a profile file may come from anywhere, and a step that fails half way
-// must not leave the user without the settings he had.
+// The one way a live registry tree is replaced by a snapshot.
 #include "snapshot/tree_replace.h"
 
 #include "app/report.h"
@@ -10,71 +8,110 @@
 
 namespace {
 
-enum class Backup { kMade, kNoLiveTree, kFailed };
+enum class Presence { kPresent, kAbsent, kFailed };
 
-Backup BackUpLiveTree(HWND owner, const LiveTree& tree, LPCSTR fullName, LPCSTR directory);
-int LoadInto(HWND owner, const LiveTree& tree, LPCSTR fullName, LPCSTR snapshotName, LPCSTR directory);
-void RestoreLiveTree(HWND owner, const LiveTree& tree, LPCSTR fullName, LPCSTR directory, bool hadTree);
+// What the replacement saved of the live tree before clearing it.
+struct Backup {
+    bool hadTree;
+    bool hadKept;
+};
+
+BOOL SaveLiveTree(HWND owner, const LiveTree& tree, LPCSTR directory, Backup* backup);
+Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory);
+BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory);
+BOOL PutKeptSubkeyBack(HWND owner, const LiveTree& tree, bool hadKept, LPCSTR directory);
+int RestoreLiveTree(HWND owner, const LiveTree& tree, const Backup& backup, LPCSTR directory);
+void FormKeptPath(const LiveTree& tree, LPSTR path);
 
 }  // namespace
 
-int ReplaceLiveTree(HWND owner, const LiveTree& tree, LPCSTR snapshotName, LPCSTR directory,
-                    AfterLoadStep afterLoad, const void* context) {
+int ReplaceLiveTree(HWND owner, const LiveTree& tree, LPCSTR snapshotName, LPCSTR directory) {
     if (!ValidateSnapshot(owner, snapshotName, directory)) return 0;
-    CHAR fullName[kMessageBufferSize];
-    wsprintfA(fullName, "%s\\%s", tree.rootName, tree.path);
-    const Backup backup = BackUpLiveTree(owner, tree, fullName, directory);
-    if (backup == Backup::kFailed) return 0;
+    Backup backup{};
+    if (!SaveLiveTree(owner, tree, directory, &backup)) return 0;
 
-    if (ClearRegistryTree(owner, tree.root, tree.path) && LoadInto(owner, tree, fullName, snapshotName, directory) &&
-        (!afterLoad || afterLoad(owner, directory, context)))
-        return 1;
-    RestoreLiveTree(owner, tree, fullName, directory, backup == Backup::kMade);
-    return 0;
+    if (!ClearRegistryTree(owner, tree.root, tree.path) ||
+        !WriteTree(owner, tree, tree.path, snapshotName, directory) ||
+        !PutKeptSubkeyBack(owner, tree, backup.hadKept, directory))
+        return RestoreLiveTree(owner, tree, backup, directory);
+    return 1;
 }
 
 namespace {
 
-// Saves the live tree as the backup snapshot. A tree that does not exist
-// needs none: putting it back means removing what the load made.
-Backup BackUpLiveTree(HWND owner, const LiveTree& tree, LPCSTR fullName, LPCSTR directory) {
+// The kept subkey on its own, then the whole live tree; nothing is changed.
+BOOL SaveLiveTree(HWND owner, const LiveTree& tree, LPCSTR directory, Backup* backup) {
+    backup->hadKept = false;
+    if (tree.keptSubkey) {
+        CHAR keptPath[kMessageBufferSize];
+        FormKeptPath(tree, keptPath);
+        Presence kept = SaveKeyIfPresent(owner, tree, keptPath, tree.keptSnapshotName, directory);
+        if (kept == Presence::kFailed) return FALSE;
+        backup->hadKept = kept == Presence::kPresent;
+    }
+    Presence whole = SaveKeyIfPresent(owner, tree, tree.path, kLiveBackupName, directory);
+    backup->hadTree = whole == Presence::kPresent;
+    return whole != Presence::kFailed;
+}
+
+Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory) {
     KeyGuard key;
-    SetLastError(RegOpenKeyExA(tree.root, tree.path, 0, KEY_READ, &key.key));
+    SetLastError(RegOpenKeyExA(tree.root, path, 0, KEY_READ, &key.key));
     if (GetLastError() == ERROR_FILE_NOT_FOUND) {
         key.key = nullptr;
-        return Backup::kNoLiveTree;
+        return Presence::kAbsent;
     }
     if (GetLastError() != ERROR_SUCCESS) {
         key.key = nullptr;
-        ReportSystemErrorWith(owner, "レジストリキー\"%s\"に読み込みアクセスを適用できません。", fullName);
-        return Backup::kFailed;
+        DWORD error = GetLastError();
+        CHAR fullPath[kMessageBufferSize];
+        wsprintfA(fullPath, "%s\\%s", tree.rootName, path);
+        SetLastError(error);
+        ReportSystemErrorWith(owner, "レジストリキー\"%s\"に読み込みアクセスを適用できません。", fullPath);
+        return Presence::kFailed;
     }
-    return SaveRegistryTree(owner, key.key, kLiveTreeBackupName, directory) ? Backup::kMade : Backup::kFailed;
+    return SaveRegistryTree(owner, key.key, snapshotName, directory) ? Presence::kPresent : Presence::kFailed;
 }
 
-// Creates the (cleared) tree and loads the snapshot into it; 0 after a
-// reported failure at key or file level.
-int LoadInto(HWND owner, const LiveTree& tree, LPCSTR fullName, LPCSTR snapshotName, LPCSTR directory) {
+// Creates the key at `path` and loads the snapshot into it; FALSE when the
+// key cannot be created or a file of the snapshot cannot be read (reported).
+BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory) {
     KeyGuard key;
-    SetLastError(RegCreateKeyExA(tree.root, tree.path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr));
+    SetLastError(RegCreateKeyExA(tree.root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr));
     if (GetLastError() != ERROR_SUCCESS) {
         key.key = nullptr;
-        ReportSystemErrorWith(owner, tree.createFailure, fullName);
-        return 0;
+        ReportSystemErrorWith(owner, tree.createFailure, path);
+        return FALSE;
     }
-    return LoadWholeRegistryTree(owner, key.key, snapshotName, directory);
+    return LoadWholeRegistryTree(owner, key.key, snapshotName, directory) != 0;
 }
 
-// Puts the tree back as the backup holds it and tells the user, once.
-void RestoreLiveTree(HWND owner, const LiveTree& tree, LPCSTR fullName, LPCSTR directory, bool hadTree) {
-    bool restored = ClearRegistryTree(owner, tree.root, tree.path) != 0;
-    if (restored && hadTree) restored = LoadInto(owner, tree, fullName, kLiveTreeBackupName, directory) != 0;
+// The snapshot's own version of the kept subkey goes; the machine's comes
+// back, if it had one.
+BOOL PutKeptSubkeyBack(HWND owner, const LiveTree& tree, bool hadKept, LPCSTR directory) {
+    if (!tree.keptSubkey) return TRUE;
+    CHAR keptPath[kMessageBufferSize];
+    FormKeptPath(tree, keptPath);
+    if (!ClearRegistryTree(owner, tree.root, keptPath)) return FALSE;
+    return !hadKept || WriteTree(owner, tree, keptPath, tree.keptSnapshotName, directory);
+}
+
+// Clears what a failed replacement left and loads the saved live tree back,
+// then tells the user which tree it was and whether it is whole again.
+int RestoreLiveTree(HWND owner, const LiveTree& tree, const Backup& backup, LPCSTR directory) {
+    BOOL restored = ClearRegistryTree(owner, tree.root, tree.path);
+    if (restored && backup.hadTree) restored = WriteTree(owner, tree, tree.path, kLiveBackupName, directory);
+    CHAR fullPath[kMessageBufferSize];
+    wsprintfA(fullPath, "%s\\%s", tree.rootName, tree.path);
     CHAR message[kMessageBufferSize];
     wsprintfA(message,
-              restored ? "レジストリキー\"%s\"にファイルの設定を適用できなかったため、元の設定に戻しました。"
-                       : "レジストリキー\"%s\"にファイルの設定を適用できず、元の設定にも戻せませんでした。",
-              fullName);
+              restored ? "レジストリキー\"%s\"に設定を書き込めなかったため、元の設定に戻しました。"
+                       : "レジストリキー\"%s\"に設定を書き込めず、元の設定にも戻せませんでした。",
+              fullPath);
     ShowInformation(owner, message);
+    return 0;
 }
+
+void FormKeptPath(const LiveTree& tree, LPSTR path) { wsprintfA(path, "%s\\%s", tree.path, tree.keptSubkey); }
 
 }  // namespace

@@ -1,43 +1,36 @@
-// Replacing a live registry tree by a snapshot without ever losing it: the
-// snapshot is validated before anything is touched, the live tree is saved
-// as a backup snapshot in the work directory, and when clearing, re-creating
-// or loading fails the backup is put back and the user is told so.
+// Replacing a live registry tree by a saved snapshot without ever losing
+// the live settings: the snapshot is validated before anything is touched,
+// the live tree is saved first, and when a step that would leave the tree
+// empty or half-written fails, the saved live tree is put back.
 #pragma once
 
 #include "winapi/winapi.h"
 
-// The live tree a load replaces.
+// The live tree a snapshot replaces.
 struct LiveTree {
-    HKEY root;             // HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE
-    LPCSTR rootName;       // the root spelled out, for messages
-    LPCSTR path;           // below the root
-    // Context of the report when the key cannot be created with
-    // KEY_ALL_ACCESS; one %s, the full name ("<rootName>\<path>").
+    HKEY root;         // HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE
+    LPCSTR rootName;   // the root spelled out, for messages
+    LPCSTR path;       // the tree below the root
+    // A subkey of the tree (one component) that keeps what this machine
+    // had, whatever the snapshot holds, and the snapshot name its live
+    // content is saved under meanwhile; both null when none is kept. A
+    // machine without it has none afterwards either.
+    LPCSTR keptSubkey;
+    LPCSTR keptSnapshotName;
+    // Context of the report when a key cannot be created: one %s, taking
+    // the key's path below the root.
     LPCSTR createFailure;
 };
 
-// A step that belongs to the replacement and runs after the snapshot has
-// been loaded (the Internet options put the machine's own "5.0" back there).
-// Returns nonzero on success, 0 after a reported failure, which puts the
-// backup back as a failed load does.
-typedef int (*AfterLoadStep)(HWND owner, LPCSTR directory, const void* context);
+// Where the live tree is saved during a replacement: a name no profile
+// member uses.
+constexpr char kLiveBackupName[] = "~live";
 
-// Name of the backup snapshot in the work directory; no profile member is
-// called so, and each replacement writes it anew.
-constexpr char kLiveTreeBackupName[] = "backup";
-
-// Replaces `tree` by the snapshot `snapshotName` in `directory` (ending with a
-// backslash):
-//  1. ValidateSnapshot; a missing or damaged snapshot is reported as the
-//     loader reports it and the live tree is not touched;
-//  2. the live tree (when it exists) is saved as kLiveTreeBackupName; when
-//     it cannot be opened or saved, that is reported and nothing is touched;
-//  3. clear, create with KEY_ALL_ACCESS, LoadRegistryTree, then `afterLoad`
-//     (may be null). When one of them fails at file level, the tree is
-//     cleared again and the backup loaded back (or, when there was no live
-//     tree, the tree is removed), and one information box names the tree and
-//     says whether its settings were put back.
-// Record-level skips of the loader do not count as failures. Returns 1 when
-// the tree now holds the snapshot, 0 otherwise (everything reported).
-int ReplaceLiveTree(HWND owner, const LiveTree& tree, LPCSTR snapshotName, LPCSTR directory,
-                    AfterLoadStep afterLoad, const void* context);
+// Validates the snapshot `snapshotName` in `directory`, saves the live tree
+// there as kLiveBackupName, clears the tree, re-creates its key and loads the
+// snapshot (then puts the kept subkey back). Returns 1 when the tree holds
+// the snapshot. Returns 0 after a reported failure; the live tree is then as
+// it was before (put back, and the user told so, when the failure came
+// after the tree was cleared). Record-level skips of the loader are reported
+// by it and do not count as failures.
+int ReplaceLiveTree(HWND owner, const LiveTree& tree, LPCSTR snapshotName, LPCSTR directory);

@@ -10,20 +10,36 @@ const char kLockBusy[] =
     "このプログラムが1つも動作していない状態でこの問題が発生する場合は、"
     "このプログラムがスタートアップに登録されていないことを確認し、システムを再起動してから再試行してください。";
 
-// The driver plays the first copy: it holds the lock file without sharing and
-// has a file in the work directory that the second copy must not touch.
-bool SecondCopySeesLock(const std::string& exe, const std::string& screenshots) {
+// What the driver makes to play the first copy, taken down on every way out
+// of the scenario, so that a failed check leaves no lock behind for the next.
+struct FirstCopy {
     std::string base = TempPath() + "Morvik\\";
     std::string work = base + "brv\\";
     std::string marker = work + "profile";
-    CreateDirectoryA(base.c_str(), nullptr);
-    CreateDirectoryA(work.c_str(), nullptr);
-    HANDLE file = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE lock = INVALID_HANDLE_VALUE;
+
+    ~FirstCopy() {
+        if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
+        DeleteFileA(marker.c_str());
+        DeleteFileA((base + "brv.lok").c_str());
+        RemoveDirectoryA(work.c_str());
+        RemoveDirectoryA(base.c_str());
+    }
+};
+
+// The driver plays the first copy: it holds the lock file without sharing and
+// has a file in the work directory that the second copy must not touch.
+bool SecondCopySeesLock(const std::string& exe, const std::string& screenshots) {
+    FirstCopy first;
+    CreateDirectoryA(first.base.c_str(), nullptr);
+    CreateDirectoryA(first.work.c_str(), nullptr);
+    HANDLE file =
+        CreateFileA(first.marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (!Check(file != INVALID_HANDLE_VALUE, "create the first copy's work file")) return false;
     CloseHandle(file);
-    HANDLE lock = CreateFileA((base + "brv.lok").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (!Check(lock != INVALID_HANDLE_VALUE, "hold the lock file")) return false;
+    first.lock = CreateFileA((first.base + "brv.lok").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!Check(first.lock != INVALID_HANDLE_VALUE, "hold the lock file")) return false;
 
     bool ok = true;
     Program program;
@@ -40,14 +56,8 @@ bool SecondCopySeesLock(const std::string& exe, const std::string& screenshots) 
     }
     int exitCode = program.Wait(30000);
     ok &= Check(exitCode == 0, "exit code 0", "0", std::to_string(exitCode));
-    ok &= Check(FileExists(marker), "the first copy's work file is untouched");
-    ok &= Check(FileExists(base + "brv.lok"), "the lock file stays");
-
-    CloseHandle(lock);
-    DeleteFileA(marker.c_str());
-    DeleteFileA((base + "brv.lok").c_str());
-    RemoveDirectoryA(work.c_str());
-    RemoveDirectoryA(base.c_str());
+    ok &= Check(FileExists(first.marker), "the first copy's work file is untouched");
+    ok &= Check(FileExists(first.base + "brv.lok"), "the lock file stays");
     return ok;
 }
 

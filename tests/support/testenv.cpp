@@ -235,3 +235,49 @@ void BrvTest::BuildTree(HKEY key, const RegTree& tree) {
         RegCloseKey(child);
     }
 }
+
+namespace {
+
+void PrintBytes(const std::string& bytes, std::ostream* out) {
+    static const char digits[] = "0123456789abcdef";
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        *out << (i ? " " : "") << digits[c >> 4] << digits[c & 15];
+    }
+}
+
+void PrintTree(const RegTree& tree, int depth, std::ostream* out) {
+    const std::string indent(2 * static_cast<size_t>(depth), ' ');
+    for (const RegValue& value : tree.values) {
+        *out << "\n" << indent;
+        PrintTo(value, out);
+    }
+    for (const auto& subkey : tree.subkeys) {
+        *out << "\n" << indent << "[" << subkey.first << "]";
+        PrintTree(subkey.second, depth + 1, out);
+    }
+}
+
+}  // namespace
+
+void PrintTo(const RegValue& value, std::ostream* out) {
+    *out << "\"" << value.name << "\" type " << value.type << ": ";
+    PrintBytes(value.data, out);
+}
+
+void PrintTo(const RegTree& tree, std::ostream* out) {
+    *out << "{";
+    PrintTree(tree, 1, out);
+    *out << "\n}";
+}
+
+std::string ExpectedReport(const std::string& context, DWORD code) {
+    LPSTR system = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                   nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&system), 0,
+                   nullptr);
+    std::string systemText = system ? system : "";
+    if (system) LocalFree(system);
+    return std::string("予期せぬエラーが発生しました。\r\n") + context + "\r\n" + systemText +
+           "ほかのプログラムを終了してから、やり直してください。問題が解決しない場合は、システムを再起動してください。";
+}

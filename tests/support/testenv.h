@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +29,15 @@ struct RegTree {
     std::vector<std::pair<std::string, RegTree>> subkeys;  // enumeration order
     bool operator==(const RegTree& o) const { return values == o.values && subkeys == o.subkeys; }
 };
+
+// Trees and values print as an indented listing, so that EXPECT_EQ on two
+// trees shows both sides.
+void PrintTo(const RegValue& value, std::ostream* out);
+void PrintTo(const RegTree& tree, std::ostream* out);
+
+// The whole text ReportSystemError shows for `context` when the last error
+// is `code`: the system's own text comes from the platform, the rest is ours.
+std::string ExpectedReport(const std::string& context, DWORD code);
 
 class BrvTest : public ::testing::Test {
 protected:

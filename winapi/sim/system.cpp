@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <set>
 #include <unordered_set>
 
 #include "core_parts.h"
@@ -26,7 +25,7 @@ HANDLE const kCurrentProcess = reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1
 struct Machine {
     std::unordered_set<void*> heapBlocks;
     std::unordered_set<void*> localBlocks;
-    std::set<uintptr_t> tokens;
+    std::map<uintptr_t, DWORD> tokens;  // open token handles and the access they were opened with
     OSVERSIONINFOA version;
     std::string userName, computerName, commandLine, moduleFileName;
     bool privilegeHeld = true;
@@ -547,13 +546,12 @@ HANDLE GetCurrentProcess(void) {
 }
 
 BOOL OpenProcessToken(HANDLE ProcessHandle, DWORD DesiredAccess, PHANDLE TokenHandle) {
-    (void)DesiredAccess;
     DWORD status;
     if (TakeFault("OpenProcessToken", "", &status)) return Fail(status);
     if (ProcessHandle != kCurrentProcess) return Fail(ERROR_INVALID_HANDLE);
     if (!TokenHandle) return Fail(ERROR_INVALID_PARAMETER);
     HANDLE h = NewHandleValue();
-    M().tokens.insert(reinterpret_cast<uintptr_t>(h));
+    M().tokens[reinterpret_cast<uintptr_t>(h)] = DesiredAccess;
     *TokenHandle = h;
     return TRUE;
 }
@@ -575,7 +573,10 @@ BOOL AdjustTokenPrivileges(HANDLE TokenHandle, BOOL DisableAllPrivileges, PTOKEN
     (void)PreviousState;
     DWORD status;
     if (TakeFault("AdjustTokenPrivileges", "", &status)) return Fail(status);
-    if (!M().tokens.count(reinterpret_cast<uintptr_t>(TokenHandle))) return Fail(ERROR_INVALID_HANDLE);
+    auto token = M().tokens.find(reinterpret_cast<uintptr_t>(TokenHandle));
+    if (token == M().tokens.end()) return Fail(ERROR_INVALID_HANDLE);
+    // The handle must have been opened for adjusting (Windows and Wine alike).
+    if (!(token->second & TOKEN_ADJUST_PRIVILEGES)) return Fail(ERROR_ACCESS_DENIED);
     if (ReturnLength) *ReturnLength = 0;
     if (DisableAllPrivileges) {
         M().privilegeEnabled = false;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/report.h"
-#include "app_test_util.h"
+#include "testenv.h"
 #include "resources/resource.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "app/startup.h"
 #include "app/workarea.h"
-#include "app_test_util.h"
+#include "testenv.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/workarea.h"
-#include "app_test_util.h"
+#include "testenv.h"
 
 namespace {
 

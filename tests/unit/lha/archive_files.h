@@ -6,6 +6,7 @@
 
 #include "lha/archiver.h"
 #include "lha/header.h"
+#include "testenv.h"
 
 // A file of tests/data/lha/ by its relative path, as a path the file API
 // takes (a host path on the simulation, the Z: drive under Wine).
@@ -50,3 +51,15 @@ inline std::string Member(const std::string& method, const std::string& name, co
                                         data.size(), originalSize, crc, 0);
     return std::string(reinterpret_cast<char*>(header), length) + data;
 }
+
+// The fixture of the file-level archiver tests: folders in the test's own
+// scratch folder.
+class ArchiveFolderTest : public BrvTest {
+protected:
+    // A new folder below Dir(), with its final backslash.
+    std::string MakeFolder(const std::string& name) {
+        std::string folder = Dir() + name + "\\";
+        EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder << " error " << GetLastError();
+        return folder;
+    }
+};

@@ -6,15 +6,8 @@
 
 namespace {
 
-class ArchiverSimTest : public BrvTest {
+class ArchiverSimTest : public ArchiveFolderTest {
 protected:
-    // No window: the simulation records boxes only for real owners or none.
-    HWND Owner() const { return nullptr; }
-    std::string MakeFolder(const std::string& name) {
-        std::string folder = Dir() + name + "\\";
-        EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-        return folder;
-    }
     // An archive of two members, "first" and "second".
     std::string TwoMemberArchive() {
         std::string source = MakeFolder("source");

@@ -10,13 +10,8 @@
 
 namespace {
 
-class ArchiverTest : public BrvTest {
+class ArchiverTest : public ArchiveFolderTest {
 protected:
-    std::string MakeFolder(const std::string& name) {
-        std::string folder = Dir() + name + "\\";
-        EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder << " error " << GetLastError();
-        return folder;
-    }
     std::string CopyData(const std::string& relative, const std::string& name) {
         std::string path = Dir() + name;
         WriteBytes(path, ReadBytes(LhaDataFile(relative)));

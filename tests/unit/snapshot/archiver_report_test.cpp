@@ -8,15 +8,10 @@
 
 namespace {
 
-class ArchiverReportTest : public BrvTest {
+class ArchiverReportTest : public ArchiveFolderTest {
 protected:
     // No window: the simulation records boxes only for real owners or none.
     HWND Owner() const { return nullptr; }
-    std::string MakeFolder(const std::string& name) {
-        std::string folder = Dir() + name + "\\";
-        EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-        return folder;
-    }
 };
 
 TEST_F(ArchiverReportTest, BadArchiveShowsOneInformationBox) {

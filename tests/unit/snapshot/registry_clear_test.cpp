@@ -47,7 +47,7 @@ TEST_F(RegistryClearTest, ThreeLevelSubtreeIsDeleted) {
     EXPECT_FALSE(Exists("Tree"));
     RegTree expected;
     expected.subkeys = {{"Other", RegTree{}}};
-    EXPECT_TRUE(snaptest::Sorted(expected) == snaptest::Sorted(DumpTree(Root())));
+    EXPECT_EQ(snaptest::Sorted(expected), snaptest::Sorted(DumpTree(Root())));
 }
 
 TEST_F(RegistryClearTest, KeyWithoutSubkeysIsDeletedWithItsValues) {

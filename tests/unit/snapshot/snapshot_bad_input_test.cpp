@@ -44,7 +44,7 @@ protected:
         SCOPED_TRACE(input);
         Put("proxy", DataFile(input + ".proxy"));
         EXPECT_EQ(1, Load());
-        EXPECT_TRUE(snaptest::Sorted(loaded) == snaptest::Sorted(DumpTree(Root())));
+        EXPECT_EQ(snaptest::Sorted(loaded), snaptest::Sorted(DumpTree(Root())));
         if (loadBox.empty()) {
             EXPECT_EQ(0u, sim::MessageBoxes().size());
         } else {
@@ -144,7 +144,7 @@ TEST_F(SnapshotBadInputTest, MissingSubkeyFileLeavesTheSubkeyEmpty) {
     EXPECT_EQ(1, Load());
     RegTree expected = Values({kNext});
     expected.subkeys = {{"S", RegTree{}}};
-    EXPECT_TRUE(snaptest::Sorted(expected) == snaptest::Sorted(DumpTree(Root())));
+    EXPECT_EQ(snaptest::Sorted(expected), snaptest::Sorted(DumpTree(Root())));
     const std::string missing = "レジストリをロードするためのテンポラリファイル\"" + Dir() +
                                 "proxy.0\"に読み込みアクセスを適用できません。";
     EXPECT_TRUE(snaptest::OneSystemErrorBox(missing));
@@ -161,7 +161,7 @@ TEST_F(SnapshotBadInputTest, LaterSubkeysKeepTheirRankAfterARefusedOne) {
     EXPECT_EQ(1, Load());
     RegTree expected;
     expected.subkeys = {{"Good", Values({{"x", REG_DWORD, Dword(1)}})}};
-    EXPECT_TRUE(snaptest::Sorted(expected) == snaptest::Sorted(DumpTree(Root())));
+    EXPECT_EQ(snaptest::Sorted(expected), snaptest::Sorted(DumpTree(Root())));
     EXPECT_TRUE(snaptest::OneInformationBox(BadSubkeyFile(1, "Bad", "other")));
 }
 
@@ -173,7 +173,7 @@ TEST_F(SnapshotBadInputTest, Cp932NameWithATrailByteOf5CIsOneKey) {
     EXPECT_EQ(1, Load());
     RegTree expected;
     expected.subkeys = {{"\x83\x5C", RegTree{}}};
-    EXPECT_TRUE(snaptest::Sorted(expected) == snaptest::Sorted(DumpTree(Root())));
+    EXPECT_EQ(snaptest::Sorted(expected), snaptest::Sorted(DumpTree(Root())));
 }
 
 TEST_F(SnapshotBadInputTest, ValidationStopsAtTheFirstProblemDeepInTheTree) {
@@ -184,7 +184,7 @@ TEST_F(SnapshotBadInputTest, ValidationStopsAtTheFirstProblemDeepInTheTree) {
     EXPECT_TRUE(snaptest::OneInformationBox(
         "レジストリをロードしようとしましたが、テンポラリファイル\"" + Dir() +
         "proxy.0.0\"の1番目のレコード\"C\"はサブキーのファイル名\"proxy.0.0.5\"が正しくないため、適用しません。"));
-    EXPECT_TRUE(RegTree{} == DumpTree(Root()));
+    EXPECT_EQ(RegTree{}, DumpTree(Root()));
 }
 
 // A small snapshot: proxy holds subkey S (file proxy.0) and two values.
@@ -233,7 +233,7 @@ TEST_F(SnapshotBadInputTest, TruncatedAtEveryByte) {
         const size_t boxesBefore = sim::MessageBoxes().size();
         Put("proxy", whole.substr(0, size));
         EXPECT_EQ(1, LoadRegistryTree(nullptr, dest, "proxy", Dir().c_str()));
-        EXPECT_TRUE(snaptest::Sorted(snapshot.Loaded(size)) == snaptest::Sorted(DumpTree(dest)));
+        EXPECT_EQ(snaptest::Sorted(snapshot.Loaded(size)), snaptest::Sorted(DumpTree(dest)));
         EXPECT_EQ(boxesBefore, sim::MessageBoxes().size());
         RegCloseKey(dest);
 

@@ -105,7 +105,7 @@ TEST_F(SnapshotLoaderTest, SaveClearLoadGivesTheSameTree) {
     EXPECT_EQ(1, LoadRegistryTree(nullptr, src, "proxy", Dir().c_str()));
     const RegTree after = DumpTree(src);
     RegCloseKey(src);
-    EXPECT_TRUE(before == after);
+    EXPECT_EQ(before, after);
 }
 
 TEST_F(SnapshotLoaderTest, TheEighteenByteRecordLoadsAsADword) {
@@ -114,14 +114,14 @@ TEST_F(SnapshotLoaderTest, TheEighteenByteRecordLoadsAsADword) {
     EXPECT_EQ(1, Load());
     RegTree expected;
     expected.values = {{"A", REG_DWORD, Dword(5)}};
-    EXPECT_TRUE(snaptest::Sorted(expected) == snaptest::Sorted(DumpTree(Root())));
+    EXPECT_EQ(snaptest::Sorted(expected), snaptest::Sorted(DumpTree(Root())));
 }
 
 TEST_F(SnapshotLoaderTest, EmptyFileLoadsNothing) {
     Put("proxy", "");
     EXPECT_EQ(1, Validate());
     EXPECT_EQ(1, Load());
-    EXPECT_TRUE(RegTree{} == DumpTree(Root()));
+    EXPECT_EQ(RegTree{}, DumpTree(Root()));
 }
 
 TEST_F(SnapshotLoaderTest, LoadingAddsToWhatIsThere) {
@@ -136,7 +136,7 @@ TEST_F(SnapshotLoaderTest, LoadingAddsToWhatIsThere) {
     RegTree expected;
     expected.values = {{"keep", REG_SZ, Sz("mine")}, {"over", REG_DWORD, Dword(9)}};
     expected.subkeys = {{"Sub", RegTree{{{"inner", REG_DWORD, Dword(1)}, {"added", REG_BINARY, "\x01"}}, {}}}};
-    EXPECT_TRUE(snaptest::Sorted(expected) == snaptest::Sorted(DumpTree(Root())));
+    EXPECT_EQ(snaptest::Sorted(expected), snaptest::Sorted(DumpTree(Root())));
 }
 
 TEST_F(SnapshotLoaderTest, BytesAfterTheFileNameInTheDataFieldAreIgnored) {
@@ -150,7 +150,7 @@ TEST_F(SnapshotLoaderTest, BytesAfterTheFileNameInTheDataFieldAreIgnored) {
     RegTree expected;
     expected.values = {{"v", REG_DWORD, Dword(3)}};
     expected.subkeys = {{"S", RegTree{{{"w", REG_DWORD, Dword(4)}}, {}}}};
-    EXPECT_TRUE(snaptest::Sorted(expected) == snaptest::Sorted(DumpTree(Root())));
+    EXPECT_EQ(snaptest::Sorted(expected), snaptest::Sorted(DumpTree(Root())));
 }
 
 TEST_F(SnapshotLoaderTest, ValueNameWithBackslashesIsOneValue) {
@@ -160,14 +160,14 @@ TEST_F(SnapshotLoaderTest, ValueNameWithBackslashesIsOneValue) {
     EXPECT_EQ(1, Load());
     RegTree expected;
     expected.values = {{"C:\\dir\\file", REG_DWORD, Dword(1)}};
-    EXPECT_TRUE(expected == DumpTree(Root()));
+    EXPECT_EQ(expected, DumpTree(Root()));
 }
 
 TEST_F(SnapshotLoaderTest, ValidationTouchesNoRegistryKey) {
     Put("proxy", Subkey("S", "proxy.0") + Value("v", REG_DWORD, Dword(3)));
     Put("proxy.0", Value("w", REG_DWORD, Dword(4)));
     EXPECT_EQ(1, Validate());
-    EXPECT_TRUE(RegTree{} == DumpTree(Root()));
+    EXPECT_EQ(RegTree{}, DumpTree(Root()));
 }
 
 #if BRV_SIM
@@ -185,7 +185,7 @@ TEST_F(SnapshotLoaderTest, ReadFailure) {
     sim::FailCall("ReadFile", 1, ERROR_READ_FAULT, Dir() + "proxy");
     EXPECT_EQ(0, Load());
     EXPECT_TRUE(OneSystemErrorBox("レジストリの情報をテンポラリファイルから読み込めません。"));
-    EXPECT_TRUE(RegTree{} == DumpTree(Root()));
+    EXPECT_EQ(RegTree{}, DumpTree(Root()));
 }
 
 TEST_F(SnapshotLoaderTest, SizeFailureIsAReadFailure) {
@@ -214,7 +214,7 @@ TEST_F(SnapshotLoaderTest, SubkeyThatCannotBeCreatedIsSkipped) {
     RegTree expected;
     expected.values = {{"v", REG_DWORD, Dword(3)}};
     expected.subkeys = {{"Good", RegTree{{{"y", REG_DWORD, Dword(2)}}, {}}}};
-    EXPECT_TRUE(snaptest::Sorted(expected) == snaptest::Sorted(DumpTree(Root())));
+    EXPECT_EQ(snaptest::Sorted(expected), snaptest::Sorted(DumpTree(Root())));
 }
 
 TEST_F(SnapshotLoaderTest, ValueThatCannotBeSetIsSkipped) {
@@ -226,7 +226,7 @@ TEST_F(SnapshotLoaderTest, ValueThatCannotBeSetIsSkipped) {
     EXPECT_TRUE(OneSystemErrorBox("レジストリをロードしようとしましたが、値\"denied\"を設定できません。"));
     RegTree expected;
     expected.values = {{"first", REG_DWORD, Dword(1)}, {"last", REG_DWORD, Dword(3)}};
-    EXPECT_TRUE(snaptest::Sorted(expected) == snaptest::Sorted(DumpTree(Root())));
+    EXPECT_EQ(snaptest::Sorted(expected), snaptest::Sorted(DumpTree(Root())));
 }
 
 TEST_F(SnapshotLoaderTest, DeepFailuresAreReportedOnceAndTheRestIsLoaded) {
@@ -245,7 +245,7 @@ TEST_F(SnapshotLoaderTest, DeepFailuresAreReportedOnceAndTheRestIsLoaded) {
     RegTree expected;
     expected.subkeys = {{"A", a}};
     expected.values = {{"top", REG_DWORD, Dword(1)}};
-    EXPECT_TRUE(snaptest::Sorted(expected) == snaptest::Sorted(DumpTree(Root())));
+    EXPECT_EQ(snaptest::Sorted(expected), snaptest::Sorted(DumpTree(Root())));
 }
 
 TEST_F(SnapshotLoaderTest, DeepReadFailureIsReportedOnce) {
@@ -258,7 +258,7 @@ TEST_F(SnapshotLoaderTest, DeepReadFailureIsReportedOnce) {
     RegTree expected;
     expected.subkeys = {{"A", RegTree{}}};
     expected.values = {{"top", REG_DWORD, Dword(1)}};
-    EXPECT_TRUE(snaptest::Sorted(expected) == snaptest::Sorted(DumpTree(Root())));
+    EXPECT_EQ(snaptest::Sorted(expected), snaptest::Sorted(DumpTree(Root())));
 }
 
 TEST_F(SnapshotLoaderTest, ValidationReportsAnUnreadableSubkeyFileOnce) {

@@ -75,25 +75,12 @@ inline ::testing::AssertionResult IsSystemErrorBox(const sim::MessageBoxCall& bo
     return ::testing::AssertionSuccess();
 }
 
-// The system's text for `code`, as ReportSystemError fetches it.
-inline std::string SystemText(DWORD code) {
-    LPSTR text = nullptr;
-    DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    std::string result = length && text ? std::string(text, length) : std::string();
-    if (text) LocalFree(text);
-    return result;
-}
-
 // Exactly one box so far, the whole text ReportSystemError composes for
 // `context` and the error `code`.
 inline ::testing::AssertionResult OneSystemErrorBox(const std::string& context, DWORD code) {
     const auto& boxes = sim::MessageBoxes();
     if (boxes.size() != 1) return ::testing::AssertionFailure() << boxes.size() << " boxes instead of 1";
-    const std::string expected = "予期せぬエラーが発生しました。\r\n" + context + "\r\n" + SystemText(code) +
-                                 "ほかのプログラムを終了してから、やり直してください。"
-                                 "問題が解決しない場合は、システムを再起動してください。";
+    const std::string expected = ExpectedReport(context, code);
     if (boxes[0].text != expected)
         return ::testing::AssertionFailure() << "box text: " << boxes[0].text << "\nexpected: " << expected;
     return ::testing::AssertionSuccess();

@@ -187,4 +187,18 @@ TEST_F(SystemContract, ShutdownPrivilegeCanBeLookedUpAndAdjusted) {
     EXPECT_TRUE(CloseHandle(token));
 }
 
+// A token opened only for querying cannot be adjusted: the restart prompt
+// depends on asking for TOKEN_ADJUST_PRIVILEGES.
+TEST_F(SystemContract, TokenOpenedForQueryingCannotBeAdjusted) {
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    TOKEN_PRIVILEGES privileges;
+    privileges.PrivilegeCount = 1;
+    ASSERT_TRUE(LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid));
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    EXPECT_FALSE(AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(CloseHandle(token));
+}
+
 }  // namespace
