@@ -6,11 +6,6 @@
 #include "snapshot/registry_snapshot.h"
 #include "winapi/guards.h"
 
-namespace {
-
-
-}  // namespace
-
 int ClearRegistryTree(HWND owner, HKEY parent, LPCSTR subkeyPath) {
     {
         KeyGuard key;
@@ -56,8 +51,3 @@ int ClearRegistryTree(HWND owner, HKEY parent, LPCSTR subkeyPath) {
     }
     return 1;
 }
-
-namespace {
-
-
-}  // namespace
