@@ -22,7 +22,7 @@ int ProcessId() {
 int nextTestNumber = 0;
 
 // Removes a key's subkeys and values from the bottom up, then the key.
-void DeleteKeyTree(HKEY parent, const std::string& subPath) {
+void RemoveKeyTree(HKEY parent, const std::string& subPath) {
     HKEY key;
     if (RegOpenKeyExA(parent, subPath.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
     std::vector<std::string> children;
@@ -32,7 +32,7 @@ void DeleteKeyTree(HKEY parent, const std::string& subPath) {
         if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
         children.emplace_back(name, size);
     }
-    for (const std::string& child : children) DeleteKeyTree(key, child);
+    for (const std::string& child : children) RemoveKeyTree(key, child);
     RegCloseKey(key);
     RegDeleteKeyA(parent, subPath.c_str());
 }
@@ -83,7 +83,7 @@ void BrvTest::SetUp() {
     std::snprintf(name, sizeof name, "%d-%d", ProcessId(), number);
     rootSubPath_ = std::string("Software\\BrelvaneTest\\") + name;
     rootPath_ = "HKEY_CURRENT_USER\\" + rootSubPath_;
-    DeleteKeyTree(HKEY_CURRENT_USER, rootSubPath_);
+    RemoveKeyTree(HKEY_CURRENT_USER, rootSubPath_);
     DWORD disposition = 0;
     LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, rootSubPath_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                               KEY_ALL_ACCESS, nullptr, &root_, &disposition);
@@ -111,7 +111,7 @@ void BrvTest::TearDown() {
     EXPECT_EQ(sim::LocalBlockCount(), 0) << "FormatMessageA buffers not freed";
 #else
     if (!rootSubPath_.empty()) {
-        DeleteKeyTree(HKEY_CURRENT_USER, rootSubPath_);
+        RemoveKeyTree(HKEY_CURRENT_USER, rootSubPath_);
         RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\BrelvaneTest");  // only when no other test uses it
     }
     if (!dir_.empty()) DeleteFolderTree(dir_);
@@ -281,3 +281,5 @@ std::string ExpectedReport(const std::string& context, DWORD code) {
     return std::string("予期せぬエラーが発生しました。\r\n") + context + "\r\n" + systemText +
            "ほかのプログラムを終了してから、やり直してください。問題が解決しない場合は、システムを再起動してください。";
 }
+
+void DeleteKeyTree(HKEY parent, const std::string& subPath) { RemoveKeyTree(parent, subPath); }

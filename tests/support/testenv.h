@@ -39,6 +39,10 @@ void PrintTo(const RegTree& tree, std::ostream* out);
 // is `code`: the system's own text comes from the platform, the rest is ours.
 std::string ExpectedReport(const std::string& context, DWORD code);
 
+// Removes the key `subPath` below `parent` with everything below it; a
+// missing key is no error.
+void DeleteKeyTree(HKEY parent, const std::string& subPath);
+
 class BrvTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -45,19 +45,7 @@ protected:
         HKEY key = nullptr;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, "Identities", 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
         RegCloseKey(key);
-        DeleteTree(HKEY_CURRENT_USER, "Identities");
-    }
-    static void DeleteTree(HKEY parent, const std::string& path) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-        CHAR name[256];
-        DWORD length = sizeof name;
-        while (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-            DeleteTree(key, name);
-            length = sizeof name;
-        }
-        RegCloseKey(key);
-        RegDeleteKeyA(parent, path.c_str());
+        DeleteKeyTree(HKEY_CURRENT_USER, "Identities");
     }
     // An identity with its user name (stored with its NUL unless told) and
     // the other values Outlook Express keeps beside it.

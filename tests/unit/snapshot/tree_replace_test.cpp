@@ -87,19 +87,7 @@ protected:
     int Replace() { return ReplaceLiveTree(nullptr, tree_, "proxy", Dir().c_str()); }
     void RegDeleteTreeBelow(const std::string& name) {
         std::string path = RootSubPath() + "\\" + name;
-        DeleteTree(HKEY_CURRENT_USER, path);
-    }
-    static void DeleteTree(HKEY parent, const std::string& path) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(parent, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-        CHAR name[256];
-        DWORD length = sizeof name;
-        while (RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-            DeleteTree(key, name);
-            length = sizeof name;
-        }
-        RegCloseKey(key);
-        RegDeleteKeyA(parent, path.c_str());
+        DeleteKeyTree(HKEY_CURRENT_USER, path);
     }
 
     std::string livePath_;
