@@ -8,6 +8,7 @@
 #include "ieoe/identities.h"
 #include "resources/resource.h"
 #include "snapshot/index_file.h"
+#include "snapshot/indexed_snapshot.h"
 #include "snapshot/list_entry.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/tree_replace.h"
@@ -20,33 +21,23 @@ constexpr char kIdentityAccountsFormat[] =
 constexpr char kSharedAccountsPath[] = "Software\\Microsoft\\Internet Account Manager\\Accounts";
 constexpr int kAccountsPathSize = kMaxRegistryName + sizeof kIdentityAccountsFormat;
 
-int IsEntrysIdentity(HWND owner, LPCSTR keyName, LPCSTR userName, int item, EqualNameOrder order);
 BOOL OpenAccountTree(HWND owner, LPCSTR keyName, KeyGuard* key);
 
 }  // namespace
 
 int SaveIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item) {
     if (item == -1) return AddListEntry(owner, IDC_ENTRY_LIST, userName);
-    const int match = IsEntrysIdentity(owner, keyName, userName, item, kByListPosition);
+    const int match =
+        EntryStandsForLiveItem(owner, IDC_ENTRY_LIST, item, keyName, userName, LiveIdentityRank, kByListPosition);
     if (match != 1) return match < 0 ? 0 : 1;
-
-    // The record first: its number names the snapshot, so the numbers follow
-    // the records actually written.
-    const int number = CountIndexRecords(owner, directory, kGatewayIndexName);
-    if (number < 0 || !AppendIndexRecord(owner, directory, kGatewayIndexName, userName)) return 0;
-    KeyGuard tree;
-    if (!OpenAccountTree(owner, keyName, &tree)) return 0;
-    CHAR snapshot[kIndexSnapshotNameSize];
-    FormIndexSnapshotName(kGatewayIndexName, number, snapshot);
-    return SaveRegistryTree(owner, tree.key, snapshot, directory);
+    return SaveIndexedSnapshot(owner, directory, kGatewayIndexName, keyName, userName, OpenAccountTree);
 }
 
 int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item) {
     if (item == -1) return AddListEntry(owner, IDC_ENTRY_LIST, userName);
-    const int match = IsEntrysIdentity(owner, keyName, userName, item, kByEntryNumber);
+    const int match =
+        EntryStandsForLiveItem(owner, IDC_ENTRY_LIST, item, keyName, userName, LiveIdentityRank, kByEntryNumber);
     if (match != 1) return match < 0 ? 0 : 1;
-    const int number = ListEntryNumber(owner, IDC_ENTRY_LIST, item);
-    if (number < 0) return 0;
 
     CHAR identityPath[kAccountsPathSize];
     wsprintfA(identityPath, kIdentityAccountsFormat, keyName);
@@ -67,9 +58,7 @@ int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName,
     const LiveTree target{HKEY_CURRENT_USER, "HKEY_CURRENT_USER",
                           status == ERROR_SUCCESS ? identityPath : kSharedAccountsPath, nullptr, nullptr,
                           "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。"};
-    CHAR snapshot[kIndexSnapshotNameSize];
-    FormIndexSnapshotName(kGatewayIndexName, number, snapshot);
-    ReplaceLiveTree(owner, target, snapshot, directory);
+    ApplyIndexedSnapshot(owner, directory, kGatewayIndexName, IDC_ENTRY_LIST, item, target);
     return 0;
 }
 
@@ -78,17 +67,6 @@ int ReadGatewayIndex(ItemCallback callback, HWND owner, LPCSTR directory, int it
 }
 
 namespace {
-
-// 1 when the visited identity is the one list entry `item` stands for, 0
-// when not, -1 after a failed list query or a reported failure.
-int IsEntrysIdentity(HWND owner, LPCSTR keyName, LPCSTR userName, int item, EqualNameOrder order) {
-    if (!keyName) return 0;
-    const int named = ListEntryHasName(owner, IDC_ENTRY_LIST, item, userName);
-    if (named != 1) return named;
-    const int rank = LiveIdentityRank(owner, keyName, userName);
-    if (rank < 0) return -1;
-    return MatchListEntry(owner, IDC_ENTRY_LIST, item, userName, rank, order);
-}
 
 // Opens the identity's account tree, or the identity-less one when the
 // identity has none, for reading.
