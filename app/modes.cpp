@@ -1,8 +1,47 @@
+// The two modes: the main window, or straight to a load for a file the shell opened.
 #include "app/modes.h"
 
-// The main window and the command-line flows arrive with the dialogs they
-// run; until then both modes return at once, so the program starts, locks,
-// cleans and shuts down.
-void RunCommandLineMode(HINSTANCE, LPSTR) {}
+#include "app/flows.h"
+#include "app/main_window.h"
+#include "app/report.h"
+#include "app/startup.h"
+#include "app/workarea.h"
+#include "resources/resource.h"
 
-void RunWindowMode(HINSTANCE) {}
+namespace {
+
+const char kNeedsAssociation[] = "この項目を実行するには関連設定を行う必要があります。";
+
+const FileFlow* LoadFlowOfMode(int mode);
+
+}  // namespace
+
+void RunCommandLineMode(HINSTANCE instance, LPSTR arguments) {
+    const FileFlow* flow = LoadFlowOfMode(ParseCommandLine(arguments));
+    if (!flow) {
+        ShowInformation(nullptr, kNeedsAssociation);
+    } else if (AskFlowQuestion(nullptr, *flow)) {
+        RunFlowDialog(nullptr, instance, *flow);
+    }
+    ClearWorkDirectory(nullptr);
+}
+
+// The TCP/IP group exists only on the NT family; the Windows 95 family gets
+// the window without it. A failed version query reads as the 95 family.
+void RunWindowMode(HINSTANCE instance) {
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    int window = version.dwPlatformId == VER_PLATFORM_WIN32_NT ? IDD_MAIN_NT : IDD_MAIN_95;
+    DialogBoxParamA(instance, MAKEINTRESOURCEA(window), nullptr, MainDialogProc, 0);
+}
+
+namespace {
+
+const FileFlow* LoadFlowOfMode(int mode) {
+    if (mode == kModeIeOe) return &kIeOeLoadFlow;
+    if (mode == kModeTcpip) return &kTcpipLoadFlow;
+    return nullptr;
+}
+
+}  // namespace

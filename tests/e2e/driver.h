@@ -41,12 +41,59 @@ void ClickButton(HWND dialog, int id);
 // Saves a picture of `window` as a 24-bit BMP file.
 bool SaveWindowBitmap(HWND window, const std::string& path);
 
+// Waits for a shown top-level dialog-class window of process `pid` with
+// `caption` (any caption when NULL) that has a child control `control`:
+// a flow's question, file dialog and settings dialog share one caption.
+HWND WaitForDialogWith(DWORD pid, DWORD milliseconds, const char* caption, int control);
+// Waits until `window` is gone or hidden; false after the time-out.
+bool WaitUntilGone(HWND window, DWORD milliseconds);
+// Texts and states of a dialog's controls, read across processes.
+std::string ControlText(HWND dialog, int id);
+void SetControlText(HWND dialog, int id, const std::string& text);
+std::vector<std::string> ListBoxItems(HWND dialog, int id);
+int ListBoxSelectedCount(HWND dialog, int id);
+bool IsButtonChecked(HWND dialog, int id);
+bool IsControlEnabled(HWND dialog, int id);
+bool IsEditReadOnly(HWND dialog, int id);
+// Types `path` into the file name box of the system's open or save dialog,
+// pictures the dialog as `<dir>\\<picture>.bmp` (when a folder is given) and
+// presses its OK button.
+bool EnterFileName(HWND fileDialog, const std::string& path, const std::string& dir = "",
+                   const std::string& picture = "");
+// The title bar's close box.
+void CloseWithCloseBox(HWND window);
+// Saves a picture of `window` as `<dir>\<name>.bmp` when a folder is given.
+void Screenshot(HWND window, const std::string& dir, const std::string& name);
+
+// Registry helpers of the scenarios: `path` is below `root`.
+bool PutValue(HKEY root, const std::string& path, const std::string& name, DWORD type, const std::string& data);
+// The value's type and data; false when the key or value is missing.
+bool ReadValue(HKEY root, const std::string& path, const std::string& name, DWORD* type, std::string* data);
+bool KeyExists(HKEY root, const std::string& path);
+void DeleteTree(HKEY root, const std::string& path);
+// The whole tree below `path` as text, keys and values in name order, for
+// comparing a tree before and after.
+std::string DumpTree(HKEY root, const std::string& path);
+
+// Data of registry strings as programs write them.
+std::string Sz(const std::string& text);       // with its NUL
+std::string MultiSz(const std::string& text);  // one string, two NULs
+std::string Dword(DWORD value);
+
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 
+// What a scenario is given: the program, the folder for its pictures (empty:
+// none) and a folder for the profile files it saves (Windows paths).
+struct Run {
+    std::string exe;
+    std::string screenshots;
+    std::string files;
+};
+
 struct Scenario {
     const char* name;
-    bool (*run)(const std::string& exe, const std::string& screenshots);
+    bool (*run)(const Run& run);
 };
 const std::vector<Scenario>& Scenarios();
 

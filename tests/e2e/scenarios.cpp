@@ -1,5 +1,6 @@
 // Scenarios of the start-up and shut-down of the real program.
 #include "driver.h"
+#include "flow_scenarios.h"
 
 namespace e2e {
 namespace {
@@ -29,7 +30,9 @@ struct FirstCopy {
 
 // The driver plays the first copy: it holds the lock file without sharing and
 // has a file in the work directory that the second copy must not touch.
-bool SecondCopySeesLock(const std::string& exe, const std::string& screenshots) {
+bool SecondCopySeesLock(const Run& run) {
+    const std::string& exe = run.exe;
+    const std::string& screenshots = run.screenshots;
     FirstCopy first;
     CreateDirectoryA(first.base.c_str(), nullptr);
     CreateDirectoryA(first.work.c_str(), nullptr);
@@ -61,11 +64,17 @@ bool SecondCopySeesLock(const std::string& exe, const std::string& screenshots) 
     return ok;
 }
 
-bool PlainRunLeavesNothing(const std::string& exe, const std::string&) {
+bool PlainRunLeavesNothing(const Run& run) {
+    const std::string& exe = run.exe;
     std::string base = TempPath() + "Morvik\\";
     bool ok = Check(!DirectoryExists(base), "no Morvik folder before the run");
     Program program;
     ok &= Check(program.Start(exe, ""), "start brelvane.exe");
+    // Without arguments the main window comes up and stays until its close box.
+    HWND main = WaitForDialog(program.process.dwProcessId, 30000, "Brelvane 2.4.1.8");
+    ok &= Check(main != nullptr, "the main window appears");
+    ok &= Check(DirectoryExists(base + "brv\\"), "the work directory exists while it runs");
+    if (main) CloseWithCloseBox(main);
     int exitCode = program.Wait(60000);
     ok &= Check(exitCode == 0, "exit code 0", "0", std::to_string(exitCode));
     ok &= Check(!DirectoryExists(base), "no Morvik folder after the run");
@@ -75,7 +84,7 @@ bool PlainRunLeavesNothing(const std::string& exe, const std::string&) {
 // Not a check of ours: the first window of a fresh Wine prefix starts Wine's
 // desktop, and a program that asks for a window meanwhile is refused. The
 // test script runs this once before the suites so none of them meets that.
-bool DesktopReady(const std::string&, const std::string&) {
+bool DesktopReady(const Run&) {
     for (int attempt = 0; attempt < 200; ++attempt) {
         HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         if (window) {
@@ -90,11 +99,15 @@ bool DesktopReady(const std::string&, const std::string&) {
 }  // namespace
 
 const std::vector<Scenario>& Scenarios() {
-    static const std::vector<Scenario> scenarios = {
-        {"second_copy_sees_lock", SecondCopySeesLock},
-        {"plain_run_leaves_nothing", PlainRunLeavesNothing},
-        {"desktop_ready", DesktopReady},
-    };
+    static const std::vector<Scenario> scenarios = [] {
+        std::vector<Scenario> all = {
+            {"second_copy_sees_lock", SecondCopySeesLock},
+            {"plain_run_leaves_nothing", PlainRunLeavesNothing},
+            {"desktop_ready", DesktopReady},
+        };
+        for (const Scenario& scenario : FlowScenarios()) all.push_back(scenario);
+        return all;
+    }();
     return scenarios;
 }
 
