@@ -18,9 +18,8 @@ namespace {
 constexpr char kIdentityAccountsFormat[] =
     "Identities\\%s\\Software\\Microsoft\\Internet Account Manager\\Accounts";
 constexpr char kSharedAccountsPath[] = "Software\\Microsoft\\Internet Account Manager\\Accounts";
-constexpr int kAccountsPathSize = kMaxRegistryName + sizeof kIdentityAccountsFormat;
+static_assert(kAccountsPathSize >= kMaxRegistryName + sizeof kIdentityAccountsFormat, "room for a key name");
 
-int IsEntrysIdentity(HWND owner, LPCSTR keyName, LPCSTR userName, int item, EqualNameOrder order);
 BOOL OpenAccountTree(HWND owner, LPCSTR keyName, KeyGuard* key);
 
 }  // namespace
@@ -48,24 +47,9 @@ int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName,
     const int number = ListEntryNumber(owner, IDC_ENTRY_LIST, item);
     if (number < 0) return 0;
 
-    CHAR identityPath[kAccountsPathSize];
-    wsprintfA(identityPath, kIdentityAccountsFormat, keyName);
-    // Only the status counts: the key is closed again at once.
-    DWORD status;
-    {
-        KeyGuard probe;
-        SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, identityPath, 0, KEY_READ, &probe.key));
-        status = GetLastError();
-        if (status != ERROR_SUCCESS) probe.key = nullptr;
-    }
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        SetLastError(status);
-        ReportSystemErrorWith(owner, "レジストリキー\"HKEY_CURRENT_USER\\%s\"が見つかりません。", identityPath);
-        return 0;
-    }
-
-    const LiveTree target{HKEY_CURRENT_USER, "HKEY_CURRENT_USER",
-                          status == ERROR_SUCCESS ? identityPath : kSharedAccountsPath, nullptr, nullptr,
+    CHAR path[kAccountsPathSize];
+    if (!FindLiveAccountTree(owner, keyName, path)) return 0;
+    const LiveTree target{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", path, nullptr, nullptr,
                           "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。"};
     CHAR snapshot[kIndexSnapshotNameSize];
     FormIndexSnapshotName(kGatewayIndexName, number, snapshot);
@@ -77,10 +61,25 @@ int ReadGatewayIndex(ItemCallback callback, HWND owner, LPCSTR directory, int it
     return ReadIndexFile(kGatewayIndexName, callback, owner, directory, item);
 }
 
-namespace {
+int FindLiveAccountTree(HWND owner, LPCSTR keyName, LPSTR path) {
+    wsprintfA(path, kIdentityAccountsFormat, keyName);
+    // Only the status counts: the key is closed again at once.
+    DWORD status;
+    {
+        KeyGuard probe;
+        SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &probe.key));
+        status = GetLastError();
+        if (status != ERROR_SUCCESS) probe.key = nullptr;
+    }
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        SetLastError(status);
+        ReportSystemErrorWith(owner, "レジストリキー\"HKEY_CURRENT_USER\\%s\"が見つかりません。", path);
+        return 0;
+    }
+    if (status == ERROR_FILE_NOT_FOUND) lstrcpyA(path, kSharedAccountsPath);
+    return 1;
+}
 
-// 1 when the visited identity is the one list entry `item` stands for, 0
-// when not, -1 after a failed list query or a reported failure.
 int IsEntrysIdentity(HWND owner, LPCSTR keyName, LPCSTR userName, int item, EqualNameOrder order) {
     if (!keyName) return 0;
     const int named = ListEntryHasName(owner, IDC_ENTRY_LIST, item, userName);
@@ -89,6 +88,8 @@ int IsEntrysIdentity(HWND owner, LPCSTR keyName, LPCSTR userName, int item, Equa
     if (rank < 0) return -1;
     return MatchListEntry(owner, IDC_ENTRY_LIST, item, userName, rank, order);
 }
+
+namespace {
 
 // Opens the identity's account tree, or the identity-less one when the
 // identity has none, for reading.
