@@ -8,6 +8,7 @@
 #include "ieoe/identities.h"
 #include "resources/resource.h"
 #include "snapshot/index_file.h"
+#include "snapshot/indexed_snapshot.h"
 #include "snapshot/list_entry.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/tree_replace.h"
@@ -26,34 +27,23 @@ BOOL OpenAccountTree(HWND owner, LPCSTR keyName, KeyGuard* key);
 
 int SaveIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item) {
     if (item == -1) return AddListEntry(owner, IDC_ENTRY_LIST, userName);
-    const int match = IsEntrysIdentity(owner, keyName, userName, item, kByListPosition);
+    const int match =
+        EntryStandsForLiveItem(owner, IDC_ENTRY_LIST, item, keyName, userName, LiveIdentityRank, kByListPosition);
     if (match != 1) return match < 0 ? 0 : 1;
-
-    // The record first: its number names the snapshot, so the numbers follow
-    // the records actually written.
-    const int number = CountIndexRecords(owner, directory, kGatewayIndexName);
-    if (number < 0 || !AppendIndexRecord(owner, directory, kGatewayIndexName, userName)) return 0;
-    KeyGuard tree;
-    if (!OpenAccountTree(owner, keyName, &tree)) return 0;
-    CHAR snapshot[kIndexSnapshotNameSize];
-    FormIndexSnapshotName(kGatewayIndexName, number, snapshot);
-    return SaveRegistryTree(owner, tree.key, snapshot, directory);
+    return SaveIndexedSnapshot(owner, directory, kGatewayIndexName, keyName, userName, OpenAccountTree);
 }
 
 int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item) {
     if (item == -1) return AddListEntry(owner, IDC_ENTRY_LIST, userName);
-    const int match = IsEntrysIdentity(owner, keyName, userName, item, kByEntryNumber);
+    const int match =
+        EntryStandsForLiveItem(owner, IDC_ENTRY_LIST, item, keyName, userName, LiveIdentityRank, kByEntryNumber);
     if (match != 1) return match < 0 ? 0 : 1;
-    const int number = ListEntryNumber(owner, IDC_ENTRY_LIST, item);
-    if (number < 0) return 0;
 
     CHAR path[kAccountsPathSize];
     if (!FindLiveAccountTree(owner, keyName, path)) return 0;
     const LiveTree target{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", path, nullptr, nullptr,
                           "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。"};
-    CHAR snapshot[kIndexSnapshotNameSize];
-    FormIndexSnapshotName(kGatewayIndexName, number, snapshot);
-    ReplaceLiveTree(owner, target, snapshot, directory);
+    ApplyIndexedSnapshot(owner, directory, kGatewayIndexName, IDC_ENTRY_LIST, item, target);
     return 0;
 }
 
@@ -78,15 +68,6 @@ int FindLiveAccountTree(HWND owner, LPCSTR keyName, LPSTR path) {
     }
     if (status == ERROR_FILE_NOT_FOUND) lstrcpyA(path, kSharedAccountsPath);
     return 1;
-}
-
-int IsEntrysIdentity(HWND owner, LPCSTR keyName, LPCSTR userName, int item, EqualNameOrder order) {
-    if (!keyName) return 0;
-    const int named = ListEntryHasName(owner, IDC_ENTRY_LIST, item, userName);
-    if (named != 1) return named;
-    const int rank = LiveIdentityRank(owner, keyName, userName);
-    if (rank < 0) return -1;
-    return MatchListEntry(owner, IDC_ENTRY_LIST, item, userName, rank, order);
 }
 
 namespace {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "snapshot/index_file.h"
-#include "snapshot/list_entry.h"
 #include "winapi/winapi.h"
 
 // Save-side callback. List mode: adds the user name to list 1007. Otherwise
@@ -22,12 +21,6 @@ int SaveIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, 
 // by the snapshot of the entry's record number and returns 0 whatever the
 // outcome, so that the walk stops; 1 when it is not the entry's.
 int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item);
-
-// Whether the live identity `keyName` (user name `userName`) is the one list
-// entry `item` of `dialog` stands for, told apart from identities of the same
-// name as the save (kByListPosition) or the load (kByEntryNumber) does it.
-// 1 when it is, 0 when not, -1 after a failed list query or a reported failure.
-int IsEntrysIdentity(HWND dialog, LPCSTR keyName, LPCSTR userName, int item, EqualNameOrder order);
 
 // The account tree an apply replaces for the live identity `keyName`: its own
 // when it has one, else the identity-less tree. Writes the path below

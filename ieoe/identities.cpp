@@ -4,6 +4,7 @@
 
 #include "app/report.h"
 #include "snapshot/registry_snapshot.h"
+#include "snapshot/string_value.h"
 #include "winapi/guards.h"
 
 namespace {
@@ -53,28 +54,12 @@ int VisitIdentity(HKEY identities, LPCSTR keyName, ItemCallback callback, HWND o
     return callback(owner, directory, keyName, userName.text(), item) ? 1 : -1;
 }
 
-// The data of "Username", one byte longer than the registry reports and
-// terminated there: a value stored without its NUL is never read past.
+// The data of "Username", never read past the size the registry reports.
 BOOL ReadUserName(HWND owner, HKEY identity, HeapBlock* userName) {
-    DWORD size = 0;
-    SetLastError(RegQueryValueExA(identity, "Username", nullptr, nullptr, nullptr, &size));
-    if (GetLastError() != ERROR_SUCCESS) {
-        ReportSystemError(owner, "レジストリ値\"Username\"のサイズを取得できません。");
-        return FALSE;
-    }
-    if (!userName->Allocate(static_cast<SIZE_T>(size) + 1)) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemError(owner, "レジストリ値\"Username\"のデータを取得できません。");
-        return FALSE;
-    }
-    DWORD read = size;
-    SetLastError(RegQueryValueExA(identity, "Username", nullptr, nullptr, userName->bytes(), &read));
-    if (GetLastError() != ERROR_SUCCESS) {
-        ReportSystemError(owner, "レジストリ値\"Username\"のデータを取得できません。");
-        return FALSE;
-    }
-    userName->bytes()[read <= size ? read : size] = 0;
-    return TRUE;
+    const StringValueRead read = ReadStringValue(identity, "Username", userName);
+    if (read == kStringValueSizeFailed) ReportSystemError(owner, "レジストリ値\"Username\"のサイズを取得できません。");
+    if (read == kStringValueDataFailed) ReportSystemError(owner, "レジストリ値\"Username\"のデータを取得できません。");
+    return read == kStringValueRead;
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "resources/resource.h"
 #include "snapshot/profile_file.h"
 #include "snapshot/profile_header.h"
+#include "snapshot/settings_dialog.h"
 #include "winapi/guards.h"
 
 namespace {
@@ -18,28 +19,11 @@ namespace {
 BOOL SetUpSaveDialog(HWND dialog);
 BOOL ShowUserName(HWND dialog);
 void SaveProfile(HWND dialog);
-BOOL WriteHeaderFromDialog(HWND dialog);
-BOOL FetchText(HWND control, HeapBlock* text);
-BOOL SaveSelectedIdentities(HWND dialog);
 
 }  // namespace
 
 INT_PTR CALLBACK IeOeSaveDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_INITDIALOG) {
-        if (!SetUpSaveDialog(dialog)) EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    }
-    if (message != WM_COMMAND) return FALSE;
-    switch (LOWORD(wParam)) {
-    case IDOK:
-        SaveProfile(dialog);
-        return TRUE;
-    case IDCANCEL:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    default:
-        return FALSE;
-    }
+    return HandleSettingsDialogMessage(dialog, message, wParam, SetUpSaveDialog, SaveProfile);
 }
 
 namespace {
@@ -77,45 +61,15 @@ BOOL ShowUserName(HWND dialog) {
 // OK: every failure has been reported where it happened; the dialog then
 // stays open with an empty work directory, since the index is appended to.
 void SaveProfile(HWND dialog) {
-    if (!WriteHeaderFromDialog(dialog)) return;
+    if (!WriteProfileHeaderFromDialog(dialog, kProfileKindIeOe, IDC_SOURCE_NAME, IDC_COMMENT)) return;
     SaveInternetOptions(dialog);
-    if (!SaveSelectedIdentities(dialog) || !PackProfileFile(dialog, ProfileFilePath, WorkDirectory)) {
+    // Only a failed walk stops the save.
+    if (WalkSelectedEntries(dialog, IDC_ENTRY_LIST, EnumIdentities, SaveIdentity, WorkDirectory, 0) >= 0 ||
+        !PackProfileFile(dialog, ProfileFilePath, WorkDirectory)) {
         ClearWorkDirectory(dialog);
         return;
     }
     EndDialog(dialog, IDOK);
-}
-
-BOOL WriteHeaderFromDialog(HWND dialog) {
-    HeapBlock name;
-    HeapBlock comment;
-    if (!FetchText(GetDlgItem(dialog, IDC_SOURCE_NAME), &name) ||
-        !FetchText(GetDlgItem(dialog, IDC_COMMENT), &comment)) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemErrorWith(dialog, "プロフィールの情報をテンポラリファイル\"%sprofile\"に書き込めません。",
-                              WorkDirectory);
-        return FALSE;
-    }
-    return WriteProfileHeader(dialog, kProfileKindIeOe, name.text(), comment.text());
-}
-
-// The whole text of a box in a heap block of its length plus 1.
-BOOL FetchText(HWND control, HeapBlock* text) {
-    const int length = GetWindowTextLengthA(control);
-    if (!text->Allocate(static_cast<SIZE_T>(length > 0 ? length : 0) + 1)) return FALSE;
-    const int got = GetWindowTextA(control, text->text(), (length > 0 ? length : 0) + 1);
-    text->text()[got > 0 ? got : 0] = 0;
-    return TRUE;
-}
-
-// One walk per selected entry; only a failed walk stops the save.
-BOOL SaveSelectedIdentities(HWND dialog) {
-    const LRESULT count = SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        if (SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_GETSEL, i, 0) <= 0) continue;
-        if (EnumIdentities(SaveIdentity, dialog, WorkDirectory, static_cast<int>(i)) == 0) return FALSE;
-    }
-    return TRUE;
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ namespace {
 
 DWORD CountRecords(const BYTE* bytes, DWORD size);
 BOOL WriteRecord(HANDLE file, LPCSTR displayName);
+void CutOffPartialRecord(HANDLE file, DWORD end);
 BOOL ReadWholeIndex(HWND owner, LPCSTR path, HeapBlock* contents, DWORD* size);
 // An item callback with its fixed arguments, as an index name visitor.
 struct ItemVisit {
@@ -37,12 +38,15 @@ int AppendIndexRecord(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR dis
     }
     // The position after a move can itself be 0xFFFFFFFF: only the error says.
     SetLastError(NO_ERROR);
-    if (SetFilePointer(file.handle, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
-        GetLastError() != NO_ERROR) {
+    const DWORD end = SetFilePointer(file.handle, 0, nullptr, FILE_END);
+    if (end == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
         ReportSystemError(owner, "ファイルポインタを終端に移動できません。");
         return 0;
     }
     if (!WriteRecord(file.handle, displayName)) {
+        const DWORD error = GetLastError();
+        CutOffPartialRecord(file.handle, end);
+        SetLastError(error);
         // The same words for both kinds of index.
         ReportSystemErrorWith(owner, "アダプタの情報をテンポラリファイル\"%s\"に書き込めません。", path);
         return 0;
@@ -83,6 +87,14 @@ BOOL WriteRecord(HANDLE file, LPCSTR displayName) {
     const BYTE pad = 0;
     return WriteAllBytes(file, displayName, static_cast<DWORD>(lstrlenA(displayName)) + 1) &&
            WriteAllBytes(file, &pad, 1);
+}
+
+// A record written only in part would shift every record appended after it
+// against its snapshot: the file goes back to where the record began. When
+// even that fails the file stays as it is; the record's failure is reported.
+void CutOffPartialRecord(HANDLE file, DWORD end) {
+    LONG high = 0;  // with a high part, the low one counts as unsigned
+    if (SetFilePointer(file, static_cast<LONG>(end), &high, FILE_BEGIN) == end) SetEndOfFile(file);
 }
 
 // The whole file into a heap block of its size (at least one byte); a short

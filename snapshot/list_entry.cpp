@@ -47,6 +47,16 @@ int MatchListEntry(HWND dialog, int listId, int item, LPCSTR displayName, int li
     return rank == liveRank ? 1 : 0;
 }
 
+int EntryStandsForLiveItem(HWND dialog, int listId, int item, LPCSTR keyName, LPCSTR displayName,
+                           LiveRankFunction liveRank, EqualNameOrder order) {
+    if (!keyName) return 0;
+    const int named = ListEntryHasName(dialog, listId, item, displayName);
+    if (named != 1) return named;
+    const int rank = liveRank(dialog, keyName, displayName);
+    if (rank < 0) return -1;
+    return MatchListEntry(dialog, listId, item, displayName, rank, order);
+}
+
 namespace {
 
 // How many entries of the same name come before entry `item` in `order`.

@@ -38,3 +38,17 @@ int MatchListEntry(HWND dialog, int listId, int item, LPCSTR displayName, int li
 
 // Whether entry `item`'s text equals `displayName`: 1, 0, or -1 on LB_ERR.
 int ListEntryHasName(HWND dialog, int listId, int item, LPCSTR displayName);
+
+// How many live items before the one with key name `keyName`, in the walk's
+// order, carry `displayName` (0 for the first of its name), or -1 after a
+// reported failure.
+typedef int (*LiveRankFunction)(HWND owner, LPCSTR keyName, LPCSTR displayName);
+
+// Whether the live item (`keyName`, `displayName`) that a walk visits is the
+// one entry `item` stands for: same name, and the same rank among the live
+// items (from `liveRank`) as the entry among the entries of that name (in
+// `order`). The live rank is asked only when the names are equal. Returns 1
+// when it is, 0 when not (also for a null key name), -1 after a failed list
+// query (not reported) or a reported failure of `liveRank`.
+int EntryStandsForLiveItem(HWND dialog, int listId, int item, LPCSTR keyName, LPCSTR displayName,
+                           LiveRankFunction liveRank, EqualNameOrder order);

@@ -1,0 +1,90 @@
+// The pieces the IE/OE and TCP/IP dialogs share; the dialogs keep their own
+// texts and steps.
+#include "snapshot/settings_dialog.h"
+
+#include "app/report.h"
+#include "app/workarea.h"
+#include "snapshot/list_entry.h"
+#include "snapshot/profile_header.h"
+#include "winapi/guards.h"
+
+namespace {
+
+BOOL FetchText(HWND control, HeapBlock* text);
+
+}  // namespace
+
+INT_PTR HandleSettingsDialogMessage(HWND dialog, UINT message, WPARAM wParam, DialogSetUp setUp, DialogCommand ok) {
+    if (message == WM_INITDIALOG) {
+        if (!setUp(dialog)) EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    if (message != WM_COMMAND) return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        ok(dialog);
+        return TRUE;
+    case IDCANCEL:
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+int WalkSelectedEntries(HWND dialog, int listId, ItemWalker walker, ItemCallback callback, LPCSTR directory,
+                        int stopResult) {
+    const LRESULT count = SendDlgItemMessageA(dialog, listId, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        if (SendDlgItemMessageA(dialog, listId, LB_GETSEL, i, 0) <= 0) continue;
+        if (walker(callback, dialog, directory, static_cast<int>(i)) == stopResult) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int WriteProfileHeaderFromDialog(HWND dialog, BYTE kind, int nameId, int commentId) {
+    HeapBlock name;
+    HeapBlock comment;
+    if (!FetchText(GetDlgItem(dialog, nameId), &name) || !FetchText(GetDlgItem(dialog, commentId), &comment)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        ReportSystemErrorWith(dialog, "プロフィールの情報をテンポラリファイル\"%sprofile\"に書き込めません。",
+                              WorkDirectory);
+        return 0;
+    }
+    return WriteProfileHeader(dialog, kind, name.text(), comment.text());
+}
+
+BOOL ShowProfileHeader(HWND dialog, BYTE kind, BOOL required, int nameId, int commentId) {
+    ProfileHeader header;
+    const ProfileHeaderResult result = ReadProfileHeader(dialog, kind, required, &header);
+    if (result == kProfileHeaderFailed) return FALSE;
+    if (result == kProfileHeaderRead) {
+        SetDlgItemTextA(dialog, nameId, header.sourceName);
+        SendDlgItemMessageA(dialog, commentId, EM_SETREADONLY, TRUE, 0);
+        if (header.hasComment) SetDlgItemTextA(dialog, commentId, header.comment);
+    }
+    FreeProfileHeader(&header);
+    return TRUE;
+}
+
+BOOL ShowEntryMessage(HWND dialog, int listId, int item, LPCSTR format) {
+    HeapBlock name;
+    if (!ReadListEntryText(dialog, listId, item, &name)) return FALSE;
+    CHAR message[kMessageBufferSize];
+    wsprintfA(message, format, name.text());
+    ShowInformation(dialog, message);
+    return TRUE;
+}
+
+namespace {
+
+// The whole text of a box in a heap block of its length plus 1.
+BOOL FetchText(HWND control, HeapBlock* text) {
+    const int length = GetWindowTextLengthA(control);
+    if (!text->Allocate(static_cast<SIZE_T>(length > 0 ? length : 0) + 1)) return FALSE;
+    const int got = GetWindowTextA(control, text->text(), (length > 0 ? length : 0) + 1);
+    text->text()[got > 0 ? got : 0] = 0;
+    return TRUE;
+}
+
+}  // namespace
