@@ -66,7 +66,7 @@ void PrintEntries(const OpenedProfile& profile, const ToolConsole& console) {
         char number[16];
         std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(record));
         Print(console, std::string("  レコード ") + number + ": \"" + profile.names[record] + "\" スナップショット " +
-                           EntrySnapshotName(profile, static_cast<int>(record)) + "\n");
+                           EntrySnapshotName(*profile.kind, static_cast<int>(record)) + "\n");
     }
 }
 
@@ -75,7 +75,7 @@ void PrintEntries(const OpenedProfile& profile, const ToolConsole& console) {
 int PrintTrees(const OpenedProfile& profile, const ToolConsole& console) {
     if (profile.hasOptions && !PrintTree(profile.kind->optionsSnapshot, profile.kind->optionsPath, console)) return 0;
     for (size_t record = 0; record < profile.names.size(); ++record) {
-        const std::string snapshot = EntrySnapshotName(profile, static_cast<int>(record));
+        const std::string snapshot = EntrySnapshotName(*profile.kind, static_cast<int>(record));
         if (!PrintTree(snapshot, EntryApplyPath(*profile.kind, profile.names[record]), console)) return 0;
     }
     return 1;

@@ -30,9 +30,9 @@ int OpenProfile(const ProfileKind& kind, OpenedProfile* profile) {
 
 void CloseProfile(OpenedProfile* profile) { FreeProfileHeader(&profile->header); }
 
-std::string EntrySnapshotName(const OpenedProfile& profile, int record) {
+std::string EntrySnapshotName(const ProfileKind& kind, int record) {
     CHAR name[kIndexSnapshotNameSize];
-    FormIndexSnapshotName(profile.kind->indexName, record, name);
+    FormIndexSnapshotName(kind.indexName, record, name);
     return name;
 }
 
@@ -45,7 +45,7 @@ std::string EntryApplyPath(const ProfileKind& kind, const std::string& name) {
 int ValidateProfileSnapshots(const OpenedProfile& profile) {
     if (profile.hasOptions && !ValidateSnapshot(nullptr, profile.kind->optionsSnapshot, WorkDirectory)) return 0;
     for (size_t record = 0; record < profile.names.size(); ++record) {
-        const std::string snapshot = EntrySnapshotName(profile, static_cast<int>(record));
+        const std::string snapshot = EntrySnapshotName(*profile.kind, static_cast<int>(record));
         if (!ValidateSnapshot(nullptr, snapshot.c_str(), WorkDirectory)) return 0;
     }
     return 1;

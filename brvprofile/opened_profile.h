@@ -26,7 +26,7 @@ int OpenProfile(const ProfileKind& kind, OpenedProfile* profile);
 void CloseProfile(OpenedProfile* profile);
 
 // The snapshot name of record `record` ("gateway.3").
-std::string EntrySnapshotName(const OpenedProfile& profile, int record);
+std::string EntrySnapshotName(const ProfileKind& kind, int record);
 
 // The path record `name`'s snapshot is applied to, with the saved name
 // standing where the live key name will go.
