@@ -28,16 +28,19 @@ void DiffTrees(const std::string& path, const TreeKey& live, const TreeKey& save
 
 namespace {
 
-// The saved values in their order, then the live ones the apply removes.
+// Changed values first, then added, then removed, each in its tree's order,
+// whatever order the two registries list their values in.
 void DiffValues(const std::string& path, const TreeKey& live, const TreeKey& saved, std::vector<std::string>* lines) {
+    std::vector<std::string> added;
     for (const TreeValue& value : saved.values) {
         const TreeValue* old = Named(live.values, value.name);
         if (!old) {
-            lines->push_back("+ [" + path + "] " + RegValueText(value));
+            added.push_back("+ [" + path + "] " + RegValueText(value));
         } else if (old->type != value.type || old->data != value.data) {
             lines->push_back("~ [" + path + "] " + RegValueText(*old) + " → " + RegDataText(value));
         }
     }
+    lines->insert(lines->end(), added.begin(), added.end());
     for (const TreeValue& value : live.values)
         if (!Named(saved.values, value.name)) lines->push_back("- [" + path + "] " + RegValueText(value));
 }

@@ -25,9 +25,9 @@ TEST(TreeDiffTest, EqualTreesGiveNoLine) {
     EXPECT_EQ(Lines{}, Diff(tree, tree));
 }
 
-TEST(TreeDiffTest, OneChangedOneAddedOneRemovedValueGiveThreeLines) {
-    TreeKey live{"", {{"Changed", REG_SZ, Sz("old")}, {"Gone", REG_DWORD, Dword(7)}, {"Same", REG_DWORD, Dword(1)}}, {}};
-    TreeKey saved{"", {{"Same", REG_DWORD, Dword(1)}, {"Changed", REG_SZ, Sz("new")}, {"Added", REG_BINARY, "\x01"}}, {}};
+TEST(TreeDiffTest, OneChangedOneAddedOneRemovedValueGiveThreeLinesInThatOrder) {
+    TreeKey live{"", {{"Gone", REG_DWORD, Dword(7)}, {"Changed", REG_SZ, Sz("old")}, {"Same", REG_DWORD, Dword(1)}}, {}};
+    TreeKey saved{"", {{"Added", REG_BINARY, "\x01"}, {"Same", REG_DWORD, Dword(1)}, {"Changed", REG_SZ, Sz("new")}}, {}};
     EXPECT_EQ((Lines{"~ [HKEY_CURRENT_USER\\T] \"Changed\"=\"old\" → \"new\"",
                      "+ [HKEY_CURRENT_USER\\T] \"Added\"=hex:01",
                      "- [HKEY_CURRENT_USER\\T] \"Gone\"=dword:00000007"}),
