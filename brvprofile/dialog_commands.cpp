@@ -26,7 +26,7 @@ bool ApplyInternetOptionsOnly(HWND dialog, const ToolRequest& request, const Too
 int SaveThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsole& console);
 bool SelectChosenEntries(HWND dialog, const ToolRequest& request);
 int DiffThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsole& console);
-void DiffInternetOptions(const ProfileKind& kind, const ToolConsole& console);
+bool DiffInternetOptions(const ProfileKind& kind, const ToolConsole& console);
 bool DiffEntry(HWND dialog, const ProfileKind& kind, int item, const std::string& name, const ToolConsole& console);
 void PrintDiff(const std::string& title, const std::string& path, const TreeKey& live, const TreeKey& saved,
                const char* kept, const ToolConsole& console);
@@ -168,9 +168,9 @@ bool SelectChosenEntries(HWND dialog, const ToolRequest& request) {
 int DiffThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsole& console) {
     if (ReportCount(dialog) > 0) return kExitRefused;
     const ProfileKind& kind = *request.kind;
-    if (kind.optionsSnapshot && IsWindowEnabled(GetDlgItem(dialog, IDC_OPTIONS)))
-        DiffInternetOptions(kind, console);
     bool allFound = true;
+    if (kind.optionsSnapshot && IsWindowEnabled(GetDlgItem(dialog, IDC_OPTIONS)))
+        allFound = DiffInternetOptions(kind, console);
     const std::vector<std::string> entries = ListEntries(dialog);
     for (size_t item = 0; item < entries.size(); ++item)
         if (IsChosen(request, entries[item]) && !DiffEntry(dialog, kind, static_cast<int>(item), entries[item], console))
@@ -178,16 +178,18 @@ int DiffThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsole
     return allFound ? kExitDone : kExitPartly;
 }
 
-// The 5.0 subtree is left out: an apply keeps the machine's own.
-void DiffInternetOptions(const ProfileKind& kind, const ToolConsole& console) {
+// The 5.0 subtree is left out: an apply keeps the machine's own. False
+// after a reported failure to read either tree.
+bool DiffInternetOptions(const ProfileKind& kind, const ToolConsole& console) {
     TreeKey saved;
     TreeKey live;
     const std::string path = kind.optionsPath;
     const size_t cut = path.find('\\');
     if (!ReadSnapshotTree(kind.optionsSnapshot, &saved) ||
         !ReadLiveTree(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", path.substr(cut + 1).c_str(), &live))
-        return;
+        return false;
     PrintDiff(kOptionsTitle, path, live, saved, kind.optionsKeptSubkey, console);
+    return true;
 }
 
 // The live item the load dialog would choose for entry `item`, found by
