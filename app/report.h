@@ -7,6 +7,7 @@
 // to standard error.
 #pragma once
 
+#include "winapi/guards.h"
 #include "winapi/message_size.h"
 #include "winapi/winapi.h"
 
@@ -24,3 +25,11 @@ void ShowInformation(HWND owner, LPCSTR text);
 // error survives the composition.
 void ReportSystemErrorWith(HWND owner, LPCSTR format, LPCSTR text);
 
+
+// The whole text of a failure report for `context` and the error `code`:
+// the fixed first line, the context, the system's text for the code and the
+// advice, cut at wsprintfA's 1,024 bytes. Composed into `text`, a process-
+// heap block the caller's guard frees, or into `fallback` (kMessageBufferSize
+// bytes) when the heap cannot give one. Returns the composed text. Every
+// version of ReportSystemError shows exactly this.
+LPCSTR ComposeSystemErrorText(DWORD code, LPCSTR context, HeapBlock* text, LPSTR fallback);

@@ -19,7 +19,7 @@ namespace {
 constexpr char kIdentityAccountsFormat[] =
     "Identities\\%s\\Software\\Microsoft\\Internet Account Manager\\Accounts";
 constexpr char kSharedAccountsPath[] = "Software\\Microsoft\\Internet Account Manager\\Accounts";
-constexpr int kAccountsPathSize = kMaxRegistryName + sizeof kIdentityAccountsFormat;
+static_assert(kAccountsPathSize >= kMaxRegistryName + sizeof kIdentityAccountsFormat, "room for a key name");
 
 BOOL OpenAccountTree(HWND owner, LPCSTR keyName, KeyGuard* key);
 
@@ -39,24 +39,9 @@ int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName,
         EntryStandsForLiveItem(owner, IDC_ENTRY_LIST, item, keyName, userName, LiveIdentityRank, kByEntryNumber);
     if (match != 1) return match < 0 ? 0 : 1;
 
-    CHAR identityPath[kAccountsPathSize];
-    wsprintfA(identityPath, kIdentityAccountsFormat, keyName);
-    // Only the status counts: the key is closed again at once.
-    DWORD status;
-    {
-        KeyGuard probe;
-        SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, identityPath, 0, KEY_READ, &probe.key));
-        status = GetLastError();
-        if (status != ERROR_SUCCESS) probe.key = nullptr;
-    }
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        SetLastError(status);
-        ReportSystemErrorWith(owner, "レジストリキー\"HKEY_CURRENT_USER\\%s\"が見つかりません。", identityPath);
-        return 0;
-    }
-
-    const LiveTree target{HKEY_CURRENT_USER, "HKEY_CURRENT_USER",
-                          status == ERROR_SUCCESS ? identityPath : kSharedAccountsPath, nullptr, nullptr,
+    CHAR path[kAccountsPathSize];
+    if (!FindLiveAccountTree(owner, keyName, path)) return 0;
+    const LiveTree target{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", path, nullptr, nullptr,
                           "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。"};
     ApplyIndexedSnapshot(owner, directory, kGatewayIndexName, IDC_ENTRY_LIST, item, target);
     return 0;
@@ -64,6 +49,25 @@ int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName,
 
 int ReadGatewayIndex(ItemCallback callback, HWND owner, LPCSTR directory, int item) {
     return ReadIndexFile(kGatewayIndexName, callback, owner, directory, item);
+}
+
+int FindLiveAccountTree(HWND owner, LPCSTR keyName, LPSTR path) {
+    wsprintfA(path, kIdentityAccountsFormat, keyName);
+    // Only the status counts: the key is closed again at once.
+    DWORD status;
+    {
+        KeyGuard probe;
+        SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &probe.key));
+        status = GetLastError();
+        if (status != ERROR_SUCCESS) probe.key = nullptr;
+    }
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+        SetLastError(status);
+        ReportSystemErrorWith(owner, "レジストリキー\"HKEY_CURRENT_USER\\%s\"が見つかりません。", path);
+        return 0;
+    }
+    if (status == ERROR_FILE_NOT_FOUND) lstrcpyA(path, kSharedAccountsPath);
+    return 1;
 }
 
 namespace {

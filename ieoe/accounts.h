@@ -22,6 +22,13 @@ int SaveIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, 
 // outcome, so that the walk stops; 1 when it is not the entry's.
 int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item);
 
+// The account tree an apply replaces for the live identity `keyName`: its own
+// when it has one, else the identity-less tree. Writes the path below
+// HKEY_CURRENT_USER into `path` (kAccountsPathSize bytes) and returns 1, or
+// 0 after a reported failure of the probe.
+constexpr int kAccountsPathSize = 256 + 72;
+int FindLiveAccountTree(HWND owner, LPCSTR keyName, LPSTR path);
+
 // Calls `callback` once per record of "<directory>gateway", in file order,
 // with a null key name. 1, -1 (stopped by the callback) or 0 (reported failure).
 int ReadGatewayIndex(ItemCallback callback, HWND owner, LPCSTR directory, int item);

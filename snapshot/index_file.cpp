@@ -15,9 +15,16 @@ DWORD CountRecords(const BYTE* bytes, DWORD size);
 BOOL WriteRecord(HANDLE file, LPCSTR displayName);
 void CutOffPartialRecord(HANDLE file, DWORD end);
 BOOL ReadWholeIndex(HWND owner, LPCSTR path, HeapBlock* contents, DWORD* size);
-int VisitRecords(const BYTE* bytes, DWORD size, ItemCallback callback, HWND owner, LPCSTR directory, int item);
-int VisitUnterminatedName(const BYTE* name, DWORD length, ItemCallback callback, HWND owner, LPCSTR directory,
-                          int item);
+// An item callback with its fixed arguments, as an index name visitor.
+struct ItemVisit {
+    ItemCallback callback;
+    HWND owner;
+    LPCSTR directory;
+    int item;
+};
+int VisitItem(void* context, LPCSTR displayName);
+int VisitRecords(HWND owner, const BYTE* bytes, DWORD size, IndexNameVisitor visit, void* context);
+int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, IndexNameVisitor visit, void* context);
 
 }  // namespace
 
@@ -60,12 +67,17 @@ int CountIndexRecords(HWND owner, LPCSTR directory, LPCSTR indexName) {
 void FormIndexSnapshotName(LPCSTR indexName, int number, LPSTR name) { wsprintfA(name, "%s.%d", indexName, number); }
 
 int ReadIndexFile(LPCSTR indexName, ItemCallback callback, HWND owner, LPCSTR directory, int item) {
+    ItemVisit visit{callback, owner, directory, item};
+    return VisitIndexNames(owner, directory, indexName, VisitItem, &visit);
+}
+
+int VisitIndexNames(HWND owner, LPCSTR directory, LPCSTR indexName, IndexNameVisitor visit, void* context) {
     CHAR path[kMessageBufferSize];
     wsprintfA(path, "%s%s", directory, indexName);
     HeapBlock contents;
     DWORD size = 0;
     if (!ReadWholeIndex(owner, path, &contents, &size)) return 0;
-    return VisitRecords(contents.bytes(), size, callback, owner, directory, item);
+    return VisitRecords(owner, contents.bytes(), size, visit, context);
 }
 
 namespace {
@@ -113,14 +125,19 @@ BOOL ReadWholeIndex(HWND owner, LPCSTR path, HeapBlock* contents, DWORD* size) {
     return TRUE;
 }
 
-int VisitRecords(const BYTE* bytes, DWORD size, ItemCallback callback, HWND owner, LPCSTR directory, int item) {
+int VisitItem(void* context, LPCSTR displayName) {
+    const ItemVisit* visit = static_cast<const ItemVisit*>(context);
+    return visit->callback(visit->owner, visit->directory, nullptr, displayName, visit->item);
+}
+
+int VisitRecords(HWND owner, const BYTE* bytes, DWORD size, IndexNameVisitor visit, void* context) {
     DWORD position = 0;
     while (position < size) {
         const BYTE* name = bytes + position;
         const DWORD left = size - position;
         const BYTE* end = static_cast<const BYTE*>(std::memchr(name, 0, left));
-        if (!end) return VisitUnterminatedName(name, left, callback, owner, directory, item);
-        if (!callback(owner, directory, nullptr, reinterpret_cast<LPCSTR>(name), item)) return -1;
+        if (!end) return VisitUnterminatedName(owner, name, left, visit, context);
+        if (!visit(context, reinterpret_cast<LPCSTR>(name))) return -1;
         // The terminator and the pad byte; a missing pad byte ends the data.
         const DWORD length = static_cast<DWORD>(end - name);
         if (left - length < 2) break;
@@ -131,8 +148,7 @@ int VisitRecords(const BYTE* bytes, DWORD size, ItemCallback callback, HWND owne
 
 // A last name that the file cuts off before its terminator is passed on as
 // far as it goes.
-int VisitUnterminatedName(const BYTE* name, DWORD length, ItemCallback callback, HWND owner, LPCSTR directory,
-                          int item) {
+int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, IndexNameVisitor visit, void* context) {
     HeapBlock copy;
     if (!copy.Allocate(static_cast<SIZE_T>(length) + 1)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -141,7 +157,7 @@ int VisitUnterminatedName(const BYTE* name, DWORD length, ItemCallback callback,
     }
     std::memcpy(copy.block, name, length);
     copy.bytes()[length] = 0;
-    return callback(owner, directory, nullptr, copy.text(), item) ? 1 : -1;
+    return visit(context, copy.text()) ? 1 : -1;
 }
 
 // The records VisitRecords visits, counted the same way.

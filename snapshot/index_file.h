@@ -30,6 +30,15 @@ int AppendIndexRecord(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR dis
 // there), 0 after a reported failure.
 int ReadIndexFile(LPCSTR indexName, ItemCallback callback, HWND owner, LPCSTR directory, int item);
 
+// What VisitIndexNames hands each record's name to, with its `context`.
+// Returns 0 to stop the reading.
+typedef int (*IndexNameVisitor)(void* context, LPCSTR displayName);
+
+// Reads the index file `indexName` in `directory` exactly as ReadIndexFile
+// does and hands each record's name, in file order, to `visit`. Returns 1,
+// -1 (stopped by the visitor) or 0 after a failure reported with `owner`.
+int VisitIndexNames(HWND owner, LPCSTR directory, LPCSTR indexName, IndexNameVisitor visit, void* context);
+
 // The number of records a reading of the index file `indexName` in
 // `directory` visits: 0 when the file does not exist, -1 after a reported
 // failure to read it. The record an append adds gets this number, which

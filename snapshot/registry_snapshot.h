@@ -56,3 +56,19 @@ int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR director
 // formed; otherwise reports the first problem, as the loader would, and
 // returns 0. Callers run it before they clear the live tree a load replaces.
 int ValidateSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory);
+
+// What WalkSnapshot hands over, in file order: each value record of the key
+// being read, and each subkey record, whose own file is walked between
+// enterKey and leaveKey. `context` is passed back to every call.
+struct SnapshotVisitor {
+    void (*value)(void* context, LPCSTR name, DWORD type, const BYTE* data, DWORD size);
+    void (*enterKey)(void* context, LPCSTR name);
+    void (*leaveKey)(void* context);
+    void* context;
+};
+
+// Reads the whole snapshot tree `fileName` in `directory` as ValidateSnapshot
+// does, and hands every record it reads to `visitor`. Returns 1 when the
+// tree is whole and well formed; otherwise reports the first problem as the
+// loader would and returns 0 (the records before it have been handed over).
+int WalkSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory, const SnapshotVisitor* visitor);

@@ -1,5 +1,5 @@
-// The snapshot loader and its dry run, the validation: one reader of records
-// for both. A snapshot comes out of a profile file that may be damaged or
+// The snapshot loader, its dry run (the validation) and the walk that hands
+// the records to a reader of the tree: one reader of records for all three. A snapshot comes out of a profile file that may be damaged or
 // hostile, so each file is read whole into a buffer of exactly its size and
 // every field is taken from what was read, never from beyond it. A subkey
 // record is followed only to the file name the writer would have given it,
@@ -63,6 +63,8 @@ struct LoadContext {
     const LoadMode* mode;
     // Set when a file of the tree could not be opened or read; may be null.
     bool* fileFailed;
+    // Receives the records of a walk; null otherwise.
+    const SnapshotVisitor* visitor;
 };
 
 int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth);
@@ -74,6 +76,8 @@ void SetValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& r
 void SkipValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
 BOOL CreateAndLoadSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth);
 BOOL ValidateSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth);
+void VisitValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
+BOOL VisitSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth);
 bool TakeName(const Record& record, LPSTR name);
 bool IsUsableKeyName(LPCSTR name);
 bool IsExpectedSubkeyFile(const Record& record, LPCSTR fileName, DWORD rank);
@@ -84,22 +88,28 @@ void ReportDamaged(HWND owner, LPCSTR directory, LPCSTR fileName);
 
 constexpr LoadMode kLoad = {SetValue, CreateAndLoadSubkey, false};
 constexpr LoadMode kValidate = {SkipValue, ValidateSubkey, true};
+constexpr LoadMode kWalk = {VisitValue, VisitSubkey, true};
 
 }  // namespace
 
 int LoadRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
-    LoadContext context{owner, directory, &kLoad, nullptr};
+    LoadContext context{owner, directory, &kLoad, nullptr, nullptr};
     return LoadFile(context, key, fileName, 0);
 }
 
 int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
     bool fileFailed = false;
-    LoadContext context{owner, directory, &kLoad, &fileFailed};
+    LoadContext context{owner, directory, &kLoad, &fileFailed, nullptr};
     return LoadFile(context, key, fileName, 0) && !fileFailed;
 }
 
 int ValidateSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory) {
-    LoadContext context{owner, directory, &kValidate, nullptr};
+    LoadContext context{owner, directory, &kValidate, nullptr, nullptr};
+    return LoadFile(context, nullptr, fileName, 0);
+}
+
+int WalkSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory, const SnapshotVisitor* visitor) {
+    LoadContext context{owner, directory, &kWalk, nullptr, visitor};
     return LoadFile(context, nullptr, fileName, 0);
 }
 
@@ -191,6 +201,21 @@ BOOL CreateAndLoadSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCS
 
 BOOL ValidateSubkey(const LoadContext& context, HKEY, LPCSTR, LPCSTR subkeyFileName, int depth) {
     return LoadFile(context, nullptr, subkeyFileName, depth);
+}
+
+void VisitValue(const LoadContext& context, HKEY, LPCSTR name, const Record& record) {
+    const SnapshotVisitor* visitor = context.visitor;
+    visitor->value(visitor->context, name, record.type, record.data, record.dataLength);
+}
+
+// The subkey's records come between its enter and its leave, also when its
+// file turns out damaged, so that the visitor's nesting stays balanced.
+BOOL VisitSubkey(const LoadContext& context, HKEY, LPCSTR name, LPCSTR subkeyFileName, int depth) {
+    const SnapshotVisitor* visitor = context.visitor;
+    visitor->enterKey(visitor->context, name);
+    const int whole = LoadFile(context, nullptr, subkeyFileName, depth);
+    visitor->leaveKey(visitor->context);
+    return whole;
 }
 
 // Reads the file into a heap block of exactly its size. The handle is closed
