@@ -1,6 +1,7 @@
-// Fuzzes the index file reader: the input is the file "gateway" in the work
-// directory. Nothing may leak, crash or read out of bounds, and the names
-// handed to the callback must add up to no more than the file holds.
+// Fuzzes the index file reader that both settings groups use: the input is
+// the file "gateway" in the work directory. Nothing may leak, crash or read
+// out of bounds, and the records handed to the callback must cover exactly
+// the bytes of the file.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,13 +11,11 @@
 
 namespace {
 
-size_t nameBytes = 0;
-size_t names = 0;
+size_t recordBytes = 0;
 
-int CountName(HWND, LPCSTR, LPCSTR keyName, LPCSTR displayName, int) {
+int CountRecord(HWND, LPCSTR, LPCSTR keyName, LPCSTR displayName, int) {
     if (keyName) abort();
-    nameBytes += std::strlen(displayName);
-    ++names;
+    recordBytes += std::strlen(displayName) + 2;
     return 1;
 }
 
@@ -35,12 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size && !WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr)) abort();
     CloseHandle(file);
 
-    nameBytes = 0;
-    names = 0;
-    if (ReadIndexFile(kGatewayIndexName, CountName, nullptr, "C:\\work\\", 0) != 1) abort();
-    // Each name but an unterminated last one brings its terminator along.
-    if (nameBytes + (names ? names - 1 : 0) > size) abort();
+    recordBytes = 0;
+    if (ReadIndexFile(kGatewayIndexName, CountRecord, nullptr, "C:\\work\\", 0) != 1) abort();
+    // Every record is a name, its terminator and a pad byte; only the last
+    // one may lack its pad (one byte short) or both (two bytes short).
+    if (recordBytes < size || recordBytes > size + 2) abort();
 
-    if (sim::OpenHandleCount() || sim::HeapBlockCount() || sim::LocalBlockCount()) abort();
+    if (sim::OpenKeyCount() || sim::OpenHandleCount() || sim::HeapBlockCount() || sim::LocalBlockCount()) abort();
     return 0;
 }

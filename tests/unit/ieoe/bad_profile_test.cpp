@@ -9,6 +9,7 @@
 #include "ieoe/ieoe_dialogs.h"
 #include "resources/resource.h"
 #include "snapshot/profile_file.h"
+#include "tests/support/unpacked_profile.h"
 #include "tests/unit/ieoe/ieoe_test_util.h"
 
 namespace {
@@ -38,14 +39,7 @@ protected:
         std::ifstream in(std::string(BRV_TEST_DATA) + "/ieoe/" + name, std::ios::binary);
         EXPECT_TRUE(in.good()) << name;
         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        size_t file = 0;
-        for (size_t start = 0; file < sizeof kNames / sizeof kNames[0]; ++file) {
-            size_t cut = bytes.find("#F#", start);
-            std::string part = bytes.substr(start, cut == std::string::npos ? std::string::npos : cut - start);
-            if (part != "#NONE#") WriteBytes(std::string(WorkDirectory) + kNames[file], part);
-            if (cut == std::string::npos) break;
-            start = cut + 3;
-        }
+        EXPECT_TRUE(unpacked::WriteParts(bytes, kNames, sizeof kNames / sizeof kNames[0], WorkDirectory));
         EXPECT_NE(0, PackProfileFile(nullptr, ProfileFilePath, WorkDirectory));
         EXPECT_TRUE(ClearWorkDirectory(nullptr));
         sim::QueueDialogScript([](HWND dialog, int) { sim::Click(dialog, IDOK); });

@@ -1,6 +1,7 @@
-// The identity walk and the gateway reader, against the simulation and,
-// under Wine, the real registry; on the simulation also every failure of
-// the walk with its message.
+// The identity walk over identities laid out as Outlook Express keeps them,
+// and the gateway reader, against the simulation and, under Wine, the real
+// registry; on the simulation also every failure of the walk with its
+// message.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -40,18 +41,26 @@ protected:
 
 constexpr char kGuidA[] = "{0C3F1A60-5E2B-11D3-9A3B-00A0C9D1A1B1}";
 constexpr char kGuidB[] = "{7E0F2B41-1C2D-4E5F-8A9B-0C1D2E3F4A5B}";
+constexpr char kGuidC[] = "{9F8E7D63-4C5B-4A39-8271-6A5B4C3D2E03}";
 
 TEST_F(IdentityWalkTest, VisitsEveryIdentityInTheRegistrysOrder) {
-    PutIdentity(kGuidB, "メインユーザー", nullptr);
-    PutIdentity(kGuidA, "Taro", nullptr);
+    RegTree accounts;
+    accounts.subkeys = {{"00000001", RegTree{}}};
+    PutIdentity(kGuidC, "Tanaka", &accounts);
+    PutIdentity(kGuidB, "メインユーザー", &accounts);
+    PutIdentity(kGuidA, "", nullptr);
     ASSERT_EQ(1, Walk());
-    ASSERT_EQ(2u, visits.size());
+    ASSERT_EQ(3u, visits.size());
     EXPECT_EQ(kGuidA, visits[0].key);
-    EXPECT_EQ("Taro", visits[0].name);
+    EXPECT_EQ("", visits[0].name);
     EXPECT_EQ(kGuidB, visits[1].key);
     EXPECT_EQ("メインユーザー", visits[1].name);
-    EXPECT_EQ(std::string(WorkDirectory), visits[1].directory);
-    EXPECT_EQ(4, visits[1].item);
+    EXPECT_EQ(kGuidC, visits[2].key);
+    EXPECT_EQ("Tanaka", visits[2].name);
+    for (const Visit& v : visits) {
+        EXPECT_EQ(std::string(WorkDirectory), v.directory);
+        EXPECT_EQ(4, v.item);
+    }
 }
 
 TEST_F(IdentityWalkTest, IdentitiesKeyWithoutSubkeysIsAnEmptyWalk) {
@@ -152,6 +161,24 @@ TEST_F(IdentityWalkTest, UsernameDataThatCannotBeRead) {
     sim::FailCall("RegQueryValueExA", 2, ERROR_ACCESS_DENIED, "Username");
     EXPECT_EQ(0, Walk());
     EXPECT_TRUE(OneSystemErrorBox("レジストリ値\"Username\"のデータを取得できません。", ERROR_ACCESS_DENIED));
+}
+
+TEST_F(IdentityWalkTest, NoMemoryForTheUserName) {
+    PutIdentity(kGuidA, "Taro", nullptr);
+    sim::FailCall("HeapAlloc", 1, ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(0, Walk());
+    EXPECT_TRUE(OneSystemErrorBox("レジストリ値\"Username\"のデータを取得できません。", ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_TRUE(visits.empty());
+}
+
+TEST_F(IdentityWalkTest, SecondIdentityThatCannotBeOpenedKeepsTheFirstVisit) {
+    PutIdentity(kGuidA, "Taro", nullptr);
+    PutIdentity(kGuidB, "Hanako", nullptr);
+    sim::RegDenyAccess(std::string("HKEY_CURRENT_USER\\Identities\\") + kGuidB, KEY_READ);
+    EXPECT_EQ(0, Walk());
+    EXPECT_TRUE(OneSystemErrorBox(std::string("レジストリキー\"HKEY_CURRENT_USER\\Identities\\") + kGuidB +
+                                  "\"に読み込みアクセスを適用できません。"));
+    EXPECT_EQ(1u, visits.size());
 }
 
 #endif

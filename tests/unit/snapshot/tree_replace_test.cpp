@@ -32,6 +32,30 @@ RegTree WithSubkey(const std::string& name, const RegTree& subkey) {
 // ZoneMap\Domains\example.com with its one value.
 RegTree ZoneMap() { return WithSubkey("Domains", WithSubkey("example.com", WithValue({"http", REG_DWORD, Dword(2)}))); }
 
+// Whether `tree` is `full` with exactly one subkey (and all below it)
+// missing somewhere.
+bool LacksOneSubtree(const RegTree& tree, const RegTree& full) {
+    if (tree.values != full.values) return false;
+    if (tree.subkeys.size() + 1 == full.subkeys.size()) {
+        for (size_t skip = 0; skip < full.subkeys.size(); ++skip) {
+            RegTree rest = full;
+            rest.subkeys.erase(rest.subkeys.begin() + static_cast<std::ptrdiff_t>(skip));
+            if (rest == tree) return true;
+        }
+        return false;
+    }
+    if (tree.subkeys.size() != full.subkeys.size()) return false;
+    int differing = 0;
+    for (size_t i = 0; i < full.subkeys.size(); ++i) {
+        if (tree.subkeys[i] == full.subkeys[i]) continue;
+        if (tree.subkeys[i].first != full.subkeys[i].first ||
+            !LacksOneSubtree(tree.subkeys[i].second, full.subkeys[i].second))
+            return false;
+        ++differing;
+    }
+    return differing == 1;
+}
+
 class TreeReplaceTest : public BrvTest {
 protected:
     void SetUp() override {
@@ -166,11 +190,15 @@ TEST_F(TreeReplaceTest, WhicheverCallFailsTheTreeIsAsBeforeOrReplaced) {
                 const int result = Replace();
                 sim::ClearFaults();
                 const RegTree now = LiveNow();
-                // A key created inside the load that fails is a record-level
-                // skip of the loader, reported there: the rest is loaded.
+                // A subkey whose creation fails inside the load is a
+                // record-level skip of the loader, reported there: the rest
+                // is loaded. The first creation is the live key itself, which
+                // must never be left missing or half-filled.
                 if (!(now == before) && !(now == after)) {
                     ASSERT_STREQ("RegCreateKeyExA", function) << ::testing::PrintToString(now);
+                    EXPECT_LT(1, nth);
                     EXPECT_EQ(1, result);
+                    EXPECT_TRUE(LacksOneSubtree(now, after)) << ::testing::PrintToString(now);
                     continue;
                 }
                 EXPECT_EQ(result == 1 ? after : before, now) << "result " << result;
