@@ -313,6 +313,7 @@ std::string ListBoxText(HWND list, LRESULT index) {
 
 void SetControlText(HWND dialog, int id, const std::string& text) {
     SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    Sleep(200);  // the edit repaints after the message returns; a picture taken at once misses the text
 }
 
 std::vector<std::string> ListBoxItems(HWND dialog, int id) {

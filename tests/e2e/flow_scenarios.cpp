@@ -10,14 +10,11 @@
 
 #include "flow_scenarios.h"
 #include "machine.h"
+#include "resources/resource.h"
 
 namespace e2e {
 namespace {
 
-constexpr int kIeOeSave = 1000, kIeOeLoad = 1001, kTcpipSave = 1003, kTcpipLoad = 1004, kAssociate = 1020;
-constexpr int kList = 1007, kSourceName = 1008, kComment = 1011, kOptions = 1010;
-constexpr int kAssocIeOe = 1010, kAssocTcpip = 1021;
-constexpr int kContinue = 1000;
 constexpr int kBoxText = 0xFFFF;  // the text of a message box
 constexpr int kFileName = 0x47C;  // the name box of the file dialog
 
@@ -65,7 +62,7 @@ struct Session {
     }
     // The close box of the main window ends the program with exit code 0.
     void Close(HWND main) {
-        HWND ready = WaitForDialogWith(Pid(), kPatience, kMainCaption, kAssociate);
+        HWND ready = WaitForDialogWith(Pid(), kPatience, kMainCaption, IDC_ASSOCIATE);
         ok &= Check(ready == main, "back in the main window");
         CloseWithCloseBox(main);
         ExpectExit();
@@ -111,25 +108,25 @@ bool IeOeSave(const Run& run) {
     DeleteFileA(file.c_str());
     Session s(run);
     s.ok &= Check(s.program.Start(run.exe, ""), "start brelvane.exe");
-    HWND main = s.Expect(kMainCaption, kTcpipSave, "the main window of the NT family (102)", "e2e-1-1-main-window");
+    HWND main = s.Expect(kMainCaption, IDC_TCPIP_SAVE, "the main window of the NT family (102)", "e2e-1-1-main-window");
     if (!main) return false;
-    ClickButton(main, kIeOeSave);
+    ClickButton(main, IDC_IEOE_SAVE);
     s.Answer(kIeOeSaveTitle, kIeOeQuestion, IDOK, "e2e-1-2-ieoe-save-question");
     HWND files = s.Expect(kIeOeSaveTitle, kFileName, "Wine's save dialog");
     if (!files) return false;
     // A name without extension: the dialog adds "ies".
     s.ok &= Check(EnterFileName(files, run.files + "\\office-pc", run.screenshots, "e2e-1-3-ieoe-save-file-dialog"),
                   "type the file name");
-    HWND dialog = s.Expect(kIeOeSaveTitle, kList, "dialog 112");
+    HWND dialog = s.Expect(kIeOeSaveTitle, IDC_ENTRY_LIST, "dialog 112");
     if (!dialog) return false;
-    std::string users = Sorted(ListBoxItems(dialog, kList));
+    std::string users = Sorted(ListBoxItems(dialog, IDC_ENTRY_LIST));
     s.ok &= Check(users == Sorted({kMainUser, kSecondUser}), "the identities listed", Sorted({kMainUser, kSecondUser}),
                   users);
-    s.ok &= Check(ListBoxSelectedCount(dialog, kList) == 2, "all selected");
-    s.ok &= Check(IsButtonChecked(dialog, kOptions), "Internet options ticked");
-    s.ok &= Check(ControlText(dialog, kSourceName) == ThisUser(), "the user name", ThisUser(),
-                  ControlText(dialog, kSourceName));
-    SetControlText(dialog, kComment, kComment1);
+    s.ok &= Check(ListBoxSelectedCount(dialog, IDC_ENTRY_LIST) == 2, "all selected");
+    s.ok &= Check(IsButtonChecked(dialog, IDC_OPTIONS), "Internet options ticked");
+    s.ok &= Check(ControlText(dialog, IDC_SOURCE_NAME) == ThisUser(), "the user name", ThisUser(),
+                  ControlText(dialog, IDC_SOURCE_NAME));
+    SetControlText(dialog, IDC_COMMENT, kComment1);
     Screenshot(dialog, run.screenshots, "e2e-1-4-ieoe-save-dialog");
     ClickButton(dialog, IDOK);
     s.Answer(kIeOeSaveTitle, kSaved, IDOK, "e2e-1-5-ieoe-save-done");
@@ -159,22 +156,22 @@ bool IeOeLoad(const Run& run) {
     PutValue(HKEY_CURRENT_USER, accounts + "\\00000002", "Account Name", REG_SZ, Sz("added later"));
     Session s(run);
     s.ok &= Check(s.program.Start(run.exe, ""), "start brelvane.exe");
-    HWND main = s.Expect(kMainCaption, kIeOeLoad, "the main window");
+    HWND main = s.Expect(kMainCaption, IDC_IEOE_LOAD, "the main window");
     if (!main) return false;
-    ClickButton(main, kIeOeLoad);
+    ClickButton(main, IDC_IEOE_LOAD);
     s.Answer(kIeOeLoadTitle, kIeOeQuestion, IDOK, "e2e-2-1-ieoe-load-question");
     HWND files = s.Expect(kIeOeLoadTitle, kFileName, "Wine's open dialog");
     if (!files) return false;
     s.ok &= Check(EnterFileName(files, run.files + "\\office-pc.ies", run.screenshots, "e2e-2-2-ieoe-load-file-dialog"),
                   "type the file name");
-    HWND dialog = s.Expect(kIeOeLoadDialog, kList, "dialog 112 in load mode");
+    HWND dialog = s.Expect(kIeOeLoadDialog, IDC_ENTRY_LIST, "dialog 112 in load mode");
     if (!dialog) return false;
-    s.ok &= Check(ControlText(dialog, kSourceName) == ThisUser(), "the saver's name", ThisUser(),
-                  ControlText(dialog, kSourceName));
-    s.ok &= Check(ControlText(dialog, kComment) == kComment1, "the saver's comment", kComment1,
-                  ControlText(dialog, kComment));
-    s.ok &= Check(IsEditReadOnly(dialog, kSourceName) && IsEditReadOnly(dialog, kComment), "both read-only");
-    s.ok &= Check(Sorted(ListBoxItems(dialog, kList)) == Sorted({kMainUser, kSecondUser}), "the saved identities");
+    s.ok &= Check(ControlText(dialog, IDC_SOURCE_NAME) == ThisUser(), "the saver's name", ThisUser(),
+                  ControlText(dialog, IDC_SOURCE_NAME));
+    s.ok &= Check(ControlText(dialog, IDC_COMMENT) == kComment1, "the saver's comment", kComment1,
+                  ControlText(dialog, IDC_COMMENT));
+    s.ok &= Check(IsEditReadOnly(dialog, IDC_SOURCE_NAME) && IsEditReadOnly(dialog, IDC_COMMENT), "both read-only");
+    s.ok &= Check(Sorted(ListBoxItems(dialog, IDC_ENTRY_LIST)) == Sorted({kMainUser, kSecondUser}), "the saved identities");
     Screenshot(dialog, run.screenshots, "e2e-2-3-ieoe-load-dialog");
     ClickButton(dialog, IDOK);
     s.Answer(kIeOeLoadTitle, kDone, IDOK, "e2e-2-4-ieoe-load-done");
@@ -193,25 +190,25 @@ bool IeOeLoad(const Run& run) {
 
 // Dialog 111 of either kind: the connections listed, all selected.
 bool CheckConnections(Session& s, HWND dialog) {
-    std::string names = Sorted(ListBoxItems(dialog, kList));
+    std::string names = Sorted(ListBoxItems(dialog, IDC_ENTRY_LIST));
     return s.ok &= Check(names == Sorted({kLanName, kWlanName}), "the connections listed",
                          Sorted({kLanName, kWlanName}), names) &&
-                   Check(ListBoxSelectedCount(dialog, kList) == 2, "all selected");
+                   Check(ListBoxSelectedCount(dialog, IDC_ENTRY_LIST) == 2, "all selected");
 }
 
 bool SaveTcpip(Session& s, HWND main, const std::string& name) {
-    ClickButton(main, kTcpipSave);
+    ClickButton(main, IDC_TCPIP_SAVE);
     // No question: the next window is the file dialog.
     HWND files = s.Expect(kTcpipSaveTitle, kFileName, "Wine's save dialog, no question first");
     if (!files) return false;
     s.ok &=
         Check(EnterFileName(files, name, s.run.screenshots, "e2e-3-2-tcpip-save-file-dialog"), "type the file name");
-    HWND dialog = s.Expect(nullptr, kList, "dialog 111");
+    HWND dialog = s.Expect(nullptr, IDC_ENTRY_LIST, "dialog 111");
     if (!dialog) return false;
     CheckConnections(s, dialog);
-    s.ok &= Check(ControlText(dialog, kSourceName) == ThisComputer(), "the computer name", ThisComputer(),
-                  ControlText(dialog, kSourceName));
-    SetControlText(dialog, kComment, "固定IPの設定");
+    s.ok &= Check(ControlText(dialog, IDC_SOURCE_NAME) == ThisComputer(), "the computer name", ThisComputer(),
+                  ControlText(dialog, IDC_SOURCE_NAME));
+    SetControlText(dialog, IDC_COMMENT, "固定IPの設定");
     Screenshot(dialog, s.run.screenshots, "e2e-3-3-tcpip-save-dialog");
     ClickButton(dialog, IDOK);
     return s.Answer(kTcpipSaveTitle, kDone, IDOK, "e2e-3-4-tcpip-save-done");
@@ -220,17 +217,17 @@ bool SaveTcpip(Session& s, HWND main, const std::string& name) {
 // The load dialog (from the main window or the shell), its completion and the
 // restart prompt answered with "continue".
 bool LoadTcpip(Session& s, const char* prefix) {
-    HWND dialog = s.Expect(nullptr, kList, "dialog 111 in load mode");
+    HWND dialog = s.Expect(nullptr, IDC_ENTRY_LIST, "dialog 111 in load mode");
     if (!dialog) return false;
     CheckConnections(s, dialog);
-    s.ok &= Check(ControlText(dialog, kComment) == "固定IPの設定", "the saver's comment");
+    s.ok &= Check(ControlText(dialog, IDC_COMMENT) == "固定IPの設定", "the saver's comment");
     Screenshot(dialog, s.run.screenshots, std::string(prefix) + "-a-tcpip-load-dialog");
     ClickButton(dialog, IDOK);
     s.Answer(kTcpipLoadTitle, kDone, IDOK, (std::string(prefix) + "-b-tcpip-load-done").c_str());
-    HWND prompt = s.Expect("シャットダウン", kContinue, "the restart prompt",
+    HWND prompt = s.Expect("シャットダウン", IDC_CONTINUE, "the restart prompt",
                            (std::string(prefix) + "-c-restart-prompt").c_str());
     if (!prompt) return false;
-    ClickButton(prompt, kContinue);
+    ClickButton(prompt, IDC_CONTINUE);
     return s.ok &= Check(WaitUntilGone(prompt, kPatience), "the prompt closes");
 }
 
@@ -242,20 +239,20 @@ bool TcpipRoundTrip(const Run& run) {
     DeleteFileA(file.c_str());
     Session s(run);
     s.ok &= Check(s.program.Start(run.exe, ""), "start brelvane.exe");
-    HWND main = s.Expect(kMainCaption, kTcpipSave, "the main window", "e2e-3-1-main-window");
+    HWND main = s.Expect(kMainCaption, IDC_TCPIP_SAVE, "the main window", "e2e-3-1-main-window");
     if (!main || !SaveTcpip(s, main, run.files + "\\lan-settings")) return false;
     s.ok &= Check(FileExists(file), "the profile file exists with .ips", file);
 
     PutValue(HKEY_LOCAL_MACHINE, lan, "IPAddress", REG_MULTI_SZ, MultiSz("192.168.1.99"));
     PutValue(HKEY_LOCAL_MACHINE, lan, "DhcpServer", REG_SZ, Sz("192.168.1.1"));
-    ClickButton(main, kTcpipLoad);
+    ClickButton(main, IDC_TCPIP_LOAD);
     s.Answer(kTcpipLoadTitle, kTcpipQuestion, IDOK, "e2e-3-5-tcpip-load-question");
     HWND files = s.Expect(kTcpipLoadTitle, kFileName, "Wine's open dialog");
     if (!files) return false;
     s.ok &= Check(EnterFileName(files, file, run.screenshots, "e2e-3-6-tcpip-load-file-dialog"), "type the file name");
     LoadTcpip(s, "e2e-3-7");
     // The prompt has gone: the main window is enabled again; repainted where the prompt was.
-    if (s.Expect(kMainCaption, kAssociate, "back in the main window after the prompt")) {
+    if (s.Expect(kMainCaption, IDC_ASSOCIATE, "back in the main window after the prompt")) {
         RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Sleep(500);
         Screenshot(main, run.screenshots, "e2e-3-8-back-in-main-window");
@@ -274,15 +271,15 @@ bool TcpipRoundTrip(const Run& run) {
 bool Associate(const Run& run, bool wasIeOe, bool wasTcpip, bool ieoe, bool tcpip, const char* picture) {
     Session s(run);
     s.ok &= Check(s.program.Start(run.exe, ""), "start brelvane.exe");
-    HWND main = s.Expect(kMainCaption, kAssociate, "the main window");
+    HWND main = s.Expect(kMainCaption, IDC_ASSOCIATE, "the main window");
     if (!main) return false;
-    ClickButton(main, kAssociate);
-    HWND dialog = s.Expect("関連登録", kAssocTcpip, "dialog 113");
+    ClickButton(main, IDC_ASSOCIATE);
+    HWND dialog = s.Expect("関連登録", IDC_ASSOC_TCPIP, "dialog 113");
     if (!dialog) return false;
-    s.ok &= Check(IsButtonChecked(dialog, kAssocIeOe) == wasIeOe, "the .ies box as registered");
-    s.ok &= Check(IsButtonChecked(dialog, kAssocTcpip) == wasTcpip, "the .ips box as registered");
-    if (IsButtonChecked(dialog, kAssocIeOe) != ieoe) ClickButton(dialog, kAssocIeOe);
-    if (IsButtonChecked(dialog, kAssocTcpip) != tcpip) ClickButton(dialog, kAssocTcpip);
+    s.ok &= Check(IsButtonChecked(dialog, IDC_ASSOC_IEOE) == wasIeOe, "the .ies box as registered");
+    s.ok &= Check(IsButtonChecked(dialog, IDC_ASSOC_TCPIP) == wasTcpip, "the .ips box as registered");
+    if (IsButtonChecked(dialog, IDC_ASSOC_IEOE) != ieoe) ClickButton(dialog, IDC_ASSOC_IEOE);
+    if (IsButtonChecked(dialog, IDC_ASSOC_TCPIP) != tcpip) ClickButton(dialog, IDC_ASSOC_TCPIP);
     Sleep(300);
     Screenshot(dialog, run.screenshots, picture);
     ClickButton(dialog, IDOK);
