@@ -54,21 +54,9 @@ protected:
     }
 
     static void PutMachineTree(const std::string& path, const RegTree& tree) {
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                                 nullptr, &key, nullptr))
-            << path;
-        BuildTree(key, tree);
-        RegCloseKey(key);
+        PutTreeAt(HKEY_LOCAL_MACHINE, path, tree);
     }
-    static RegTree DumpMachineTree(const std::string& path) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return RegTree{{{"<none>", 0, ""}}, {}};
-        RegTree tree = DumpTree(key);
-        RegCloseKey(key);
-        return snaptest::Sorted(tree);
-    }
+    static RegTree DumpMachineTree(const std::string& path) { return DumpTreeAt(HKEY_LOCAL_MACHINE, path); }
     // A network connection: its adapter key with the connection name, and its TCP/IP parameters.
     static void PutConnection(const std::string& guid, const std::string& name, const RegTree& parameters) {
         RegTree connection;

@@ -73,7 +73,7 @@ inline void UseWorkArea(const std::string& dir) {
 // The fixture of the IE/OE suites: the trees the program touches are
 // removed before and after each test, and the work area lies in the test's
 // folder.
-class IeOeTest : public BrvTest {
+class IeOeTest : public snaptest::RegistryTreeTest {
 protected:
     void SetUp() override {
         BrvTest::SetUp();
@@ -89,23 +89,8 @@ protected:
         ieoetest::Remove(ieoetest::kSettings);
         ieoetest::Remove(ieoetest::kShared);
     }
-    static void Put(const std::string& path, const RegTree& tree) {
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                                 nullptr, &key, nullptr))
-            << path;
-        BuildTree(key, tree);
-        RegCloseKey(key);
-    }
-    // The tree at `path`, values sorted; a single value "<none>" when missing.
-    static RegTree Dump(const std::string& path) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return RegTree{{{"<none>", 0, ""}}, {}};
-        RegTree tree = DumpTree(key);
-        RegCloseKey(key);
-        return snaptest::Sorted(tree);
-    }
+    static void Put(const std::string& path, const RegTree& tree) { PutTreeAt(HKEY_CURRENT_USER, path, tree); }
+    static RegTree Dump(const std::string& path) { return DumpTreeAt(HKEY_CURRENT_USER, path); }
     // An identity key with its "Username" (terminated, as Outlook Express
     // stores it) and, when given, its account tree.
     static void PutIdentity(const std::string& guid, const std::string& user, const RegTree* accounts) {

@@ -46,6 +46,30 @@ inline RegTree Sorted(RegTree tree) {
     return tree;
 }
 
+// A fixture that puts whole trees into the registry and reads them back,
+// under any root: the settings suites' machine and user trees alike.
+class RegistryTreeTest : public BrvTest {
+protected:
+    static void PutTreeAt(HKEY root, const std::string& path, const RegTree& tree) {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr))
+            << path;
+        BuildTree(key, tree);
+        RegCloseKey(key);
+    }
+    // The tree at `path` below `root`, values sorted; a single value
+    // "<none>" when the key is missing.
+    static RegTree DumpTreeAt(HKEY root, const std::string& path) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return RegTree{{{"<none>", 0, ""}}, {}};
+        RegTree tree = DumpTree(key);
+        RegCloseKey(key);
+        return Sorted(tree);
+    }
+};
+
 // A named bad input of tests/data/snapshot.
 inline std::string DataFile(const std::string& name) {
     std::ifstream in(std::string(BRV_TEST_DATA) + "/snapshot/" + name, std::ios::binary);

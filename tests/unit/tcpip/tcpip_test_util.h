@@ -95,7 +95,7 @@ inline void InDialog(const std::function<void(HWND)>& body) {
 // The fixture of the TCP/IP suites: the class key and the Interfaces trees
 // of the test adapters are removed before and after each test, and the work
 // area lies in the test's folder.
-class TcpipTest : public BrvTest {
+class TcpipTest : public snaptest::RegistryTreeTest {
 protected:
     void SetUp() override {
         BrvTest::SetUp();
@@ -112,24 +112,8 @@ protected:
                                  tcpiptest::kGuidExtra})
             DeleteKeyTree(HKEY_LOCAL_MACHINE, tcpiptest::InterfacesPath(guid));
     }
-    static void Put(const std::string& path, const RegTree& tree) {
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                                 nullptr, &key, nullptr))
-            << path;
-        BuildTree(key, tree);
-        RegCloseKey(key);
-    }
-    // The tree at `path` below HKEY_LOCAL_MACHINE, values sorted; a single
-    // value "<none>" when the key is missing.
-    static RegTree Dump(const std::string& path) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return RegTree{{{"<none>", 0, ""}}, {}};
-        RegTree tree = DumpTree(key);
-        RegCloseKey(key);
-        return snaptest::Sorted(tree);
-    }
+    static void Put(const std::string& path, const RegTree& tree) { PutTreeAt(HKEY_LOCAL_MACHINE, path, tree); }
+    static RegTree Dump(const std::string& path) { return DumpTreeAt(HKEY_LOCAL_MACHINE, path); }
     // An adapter key as the network class keeps it: its Connection subkey
     // with "Name" (terminated), "PnpInstanceId" and "MediaSubType".
     static void PutConnection(const std::string& guid, const std::string& name) {
