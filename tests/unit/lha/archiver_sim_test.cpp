@@ -55,10 +55,10 @@ TEST_F(ArchiverSimTest, PackFailuresLeaveTheOldArchiveAndNoTemporaryFile) {
         const char* subject;
         ArchiverAction action;
     } faults[] = {
-        {"WriteFile", 3, ERROR_DISK_FULL, "out.lzh~", kActionWrite},
+        {"WriteFile", 3, ERROR_DISK_FULL, "~brv0000.tmp", kActionWrite},
         {"ReadFile", 2, ERROR_READ_FAULT, "b", kActionRead},
-        {"SetFilePointer", 1, ERROR_INVALID_PARAMETER, "out.lzh~", kActionWrite},
-        {"CreateFileA", 1, ERROR_ACCESS_DENIED, "out.lzh~", kActionCreate},
+        {"SetFilePointer", 1, ERROR_INVALID_PARAMETER, "~brv0000.tmp", kActionWrite},
+        {"CreateFileA", 1, ERROR_ACCESS_DENIED, "~brv0000.tmp", kActionReplace},
         {"CreateFileA", 1, ERROR_SHARING_VIOLATION, "a", kActionOpenForReading},
         {"MoveFileExA", 1, ERROR_ACCESS_DENIED, "", kActionReplace},
         {"HeapAlloc", 1, ERROR_NOT_ENOUGH_MEMORY, "", kActionAllocate},

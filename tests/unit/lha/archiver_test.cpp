@@ -251,7 +251,7 @@ TEST_F(ArchiverTest, MissingArchiveAndMissingFolder) {
     WriteBytes(source + "f", "f");
     r = Carry(PackCommand(Dir() + "no such folder\\x.lzh", source));
     EXPECT_EQ(r.result, kLhaIoFailed);
-    EXPECT_EQ(r.failure.action, kActionCreate);
+    EXPECT_EQ(r.failure.action, kActionReplace);  // nothing can be put there
     EXPECT_EQ(r.failure.systemError, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 
