@@ -106,7 +106,8 @@ void FoldMemberName(const char* name, char* out) {
     size_t i = 0;
     while (name[i] != '\0' && i < kMaxNameBytes) {
         if (i + 1 < kMaxNameBytes && Cp932CharSize(name + i) == 2) {
-            const unsigned code = FoldDoubleByte(static_cast<uint8_t>(name[i]) << 8 | static_cast<uint8_t>(name[i + 1]));
+            const unsigned pair = static_cast<uint8_t>(name[i]) << 8 | static_cast<uint8_t>(name[i + 1]);
+            const unsigned code = FoldDoubleByte(pair);
             out[i++] = static_cast<char>(code >> 8);
             out[i++] = static_cast<char>(code & 0xFF);
             continue;
