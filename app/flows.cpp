@@ -19,17 +19,20 @@ const char kTcpipFilter[] = "TCP/IP設定用ファイル(*.ips)\0*.ips\0すべ�
 const char kSaved[] = "処理が完了しました。";
 const char kDone[] = "処理を完了しました。";
 constexpr DWORD kOpenFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+// Any file can be chosen through "すべてのファイル": Windows asks before one
+// that exists is replaced.
+constexpr DWORD kSaveFlags = OFN_OVERWRITEPROMPT;
 
 BOOL ChooseProfileFile(HWND owner, const FileFlow& flow);
 
 }  // namespace
 
-const FileFlow kIeOeSaveFlow = {"現行のIE/OEの設定をファイルにセーブ", kIeOeQuestion, TRUE, kIeOeFilter, 0, "ies",
-                                IDD_IEOE, IeOeSaveDialogProc, kSaved, FALSE};
+const FileFlow kIeOeSaveFlow = {"現行のIE/OEの設定をファイルにセーブ", kIeOeQuestion, TRUE, kIeOeFilter,
+                                kSaveFlags, "ies", IDD_IEOE, IeOeSaveDialogProc, kSaved, FALSE};
 const FileFlow kIeOeLoadFlow = {"現行のIE/OEの設定をファイルからロード", kIeOeQuestion, FALSE, kIeOeFilter,
                                 kOpenFlags, "ies", IDD_IEOE, IeOeLoadDialogProc, kDone, FALSE};
-const FileFlow kTcpipSaveFlow = {"現行のTCP/IPの設定をファイルにセーブ", nullptr, TRUE, kTcpipFilter, 0, "ips",
-                                 IDD_TCPIP, TcpipSaveDialogProc, kDone, FALSE};
+const FileFlow kTcpipSaveFlow = {"現行のTCP/IPの設定をファイルにセーブ", nullptr, TRUE, kTcpipFilter,
+                                 kSaveFlags, "ips", IDD_TCPIP, TcpipSaveDialogProc, kDone, FALSE};
 const FileFlow kTcpipLoadFlow = {"現行のTCP/IPの設定をファイルからロード", kTcpipQuestion, FALSE, kTcpipFilter,
                                  kOpenFlags, "ips", IDD_TCPIP, TcpipLoadDialogProc, kDone, TRUE};
 
