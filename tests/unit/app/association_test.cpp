@@ -308,9 +308,15 @@ TEST_P(AssociationTableTest, TouchesOnlyWhatIsOurs) {
 #endif
 }
 
+// Under Wine each row plays a real dialog: one type there, both here.
+#if BRV_SIM
+const size_t kTypesPlayed = 2;
+#else
+const size_t kTypesPlayed = 1;
+#endif
 INSTANTIATE_TEST_SUITE_P(EveryStartAndAction, AssociationTableTest,
                          ::testing::Combine(::testing::Range<size_t>(0, sizeof kTable / sizeof kTable[0]),
-                                            ::testing::Values<size_t>(0, 1)));
+                                            ::testing::Range<size_t>(0, kTypesPlayed)));
 
 #if BRV_SIM
 
