@@ -39,6 +39,9 @@ if(MINGW)
   # Reproducible files: no link time in the PE header, and no folder of the
   # checkout or the build in the code (__FILE__ and debug paths).
   add_link_options(-Wl,--no-insert-timestamp)
+  # The static runtime libraries bring their debug sections along; the
+  # optimised programs have no use for them (they are most of the file).
+  add_link_options($<$<CONFIG:Release>:-s>)
   add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=
                       -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
 endif()
