@@ -21,9 +21,10 @@ if(MINGW)
   # No libstdc++/libgcc/winpthread DLLs beside the executables.
   add_link_options(-static -static-libgcc -static-libstdc++)
   # The oldest Windows each build starts on: 2000 for 32-bit, XP x64 and
-  # Server 2003 for 64-bit. Declarations newer than that are hidden, so a
-  # call to one is a compile error; the PE header's subsystem version lets
-  # that system's loader start the file.
+  # Server 2003 for 64-bit. What the headers mark as newer is hidden, so a
+  # call to it is a compile error (the import check in tests/imports catches
+  # what they leave unmarked); the PE header's subsystem version lets that
+  # system's loader start the file.
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(BRV_WINDOWS_FLOOR 0x0502)
     set(BRV_SUBSYSTEM_VERSION 5 2)
