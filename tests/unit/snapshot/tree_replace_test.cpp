@@ -62,7 +62,8 @@ protected:
         BrvTest::SetUp();
         livePath_ = RootSubPath() + "\\Internet Settings";
         tree_ = LiveTree{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", livePath_.c_str(), "5.0", "proxy.tmp",
-                         "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。"};
+                         "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。",
+                         {0, "gateway", nullptr, "proxy"}};
         // The saved tree, as another machine had it.
         RegTree saved;
         saved.values = {{"ProxyEnable", REG_DWORD, Dword(1)}, Sz("ProxyServer", "proxy.example:8080"),
