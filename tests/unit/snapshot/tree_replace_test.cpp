@@ -137,6 +137,7 @@ protected:
     int Replace(LPCSTR directory = nullptr) {
         return ReplaceLiveTree(nullptr, tree_, kind_->snapshot, directory ? directory : Dir().c_str());
     }
+#if BRV_SIM
     // For each kind, each registry and file function (and `more`) and each
     // call n of it that a clean replacement makes: plants the live tree and
     // runs `failNth`(function, n). Returns the number of runs.
@@ -164,6 +165,7 @@ protected:
         }
         return runs;
     }
+#endif
     std::string FullPath(const std::string& below = "") const {
         return std::string(kind_->rootName) + "\\" + path_ + (below.empty() ? "" : "\\" + below);
     }
