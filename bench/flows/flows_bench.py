@@ -20,6 +20,7 @@ shows their phases.
 """
 import argparse
 import glob
+import json
 import os
 import shutil
 import statistics
@@ -176,6 +177,7 @@ class Bench:
         self.r = runner
         self.brvprofile = os.path.join(build, 'brvprofile', 'brvprofile.exe')
         self.floor = os.path.join(build, 'bench', 'flows', 'floor.exe')
+        self.file_costs = os.path.join(build, 'bench', 'flows', 'file_costs.exe')
         self.gen = os.path.join(WORK, 'gen')
         self.times = {}
         self.phases = {}
@@ -269,7 +271,12 @@ class Bench:
             # The next apply starts from the seeded trees again.
             self.r.wine_run('reg', 'import', windows_path(os.path.join(self.gen, 'seed.reg')))
 
+    def work_file_costs(self, count):
+        folder = self.fresh('file-costs')
+        return self.floor_timed('files', '%d' % count, [self.file_costs, windows_path(folder) + '\\', str(count)])
+
     def one_run(self, number, timed):
+        self.work_file_costs(2234)
         for kind in ('ies', 'ips'):
             saves = [('brvprofile', self.brv_save), ('reg route', self.reg_save), ('floor', self.floor_save),
                      ('floor + pack', self.floor_save_pack)]
@@ -381,9 +388,10 @@ def report(bench, runs, loads, counts, phases):
         print('%-11s %-20s %-20s %-20s %-20s %7.1fx %8.1fx' %
               (row, cells[0], cells[1], cells[2], cells[3], brv / median(bench.times[(row, 'reg route')]),
                brv / median(bench.times[(row, 'floor')])))
-    print('\nFloor phases (medians, seconds, inside floor.exe):')
+    print('\nPhases inside floor.exe, and what %s work files cost with each disposition (file_costs.exe);'
+          ' medians, seconds:' % next((flow for kind, flow, _ in bench.phases if kind == 'files'), '-'))
     for (kind, flow, phase) in sorted(bench.phases):
-        print('  %s %-9s %-12s %.3f' % (kind, flow, phase, median(bench.phases[(kind, flow, phase)])))
+        print('  %-5s %-9s %-15s %.3f' % (kind, flow, phase, median(bench.phases[(kind, flow, phase)])))
     print('\nChecks: %d applies, the live trees equal the seeded ones after %d of them' %
           (bench.checks, bench.checks - len(bench.failures)))
     for failure in bench.failures:
@@ -395,6 +403,17 @@ def report(bench, runs, loads, counts, phases):
     print('\nProfile: ' + counts.strip().replace('\n', '\n         '))
     print('Machine: %d cores; load average (1 min) %.2f at the start, %.2f-%.2f during the runs, %.2f at the end' %
           (os.cpu_count(), loads[0], min(loads[1:-1] or loads), max(loads[1:-1] or loads), loads[-1]))
+
+
+def save_raw(bench, loads):
+    """Every run's times, in run order, for a closer look at the spread."""
+    raw = {'times': {'%s | %s' % key: values for key, values in bench.times.items()},
+           'floor phases': {' | '.join(key): values for key, values in bench.phases.items()},
+           'load after each run': loads[1:-1]}
+    path = os.path.join(WORK, 'times.json')
+    with open(path, 'w', encoding='utf-8') as f:
+        json.dump(raw, f, indent=1, ensure_ascii=False)
+    print('Every run: ' + os.path.relpath(path, REPO))
 
 
 def main():
@@ -409,7 +428,7 @@ def main():
     os.makedirs(WORK, exist_ok=True)
     runner = Runner(wine_environment())
     bench = Bench(runner, args.build)
-    for exe in (bench.brvprofile, bench.floor):
+    for exe in (bench.brvprofile, bench.floor, bench.file_costs):
         if not os.path.exists(exe):
             raise SystemExit('%s is missing: cmake --preset win64 && cmake --build --preset win64' % exe)
     loads = [os.getloadavg()[0]]
@@ -432,6 +451,7 @@ def main():
             bench.check('watched brvprofile apply .ies')
         loads.append(os.getloadavg()[0])
         report(bench, args.runs, loads, counts, phases)
+        save_raw(bench, loads)
     finally:
         subprocess.run([runner.wineserver, '-k'], env=runner.env, stderr=subprocess.DEVNULL)
     return 1 if bench.failures else 0
