@@ -11,6 +11,8 @@ of gen_profile.py. Each flow is timed as whole processes, N runs interleaved
   reg route    reg export of the trees + jlha a; jlha x + reg delete /f +
                reg import
   floor        floor.exe (bench/flows/floor.cpp): the format's own work
+and, once per run, file_costs.exe: what creating and deleting as many work
+files as the .ies holds costs, with CREATE_ALWAYS and with CREATE_NEW.
 Before each apply the live trees are changed a little (perturb-*.reg); after
 it they are exported and compared with the export taken after seeding.
 Medians and ratios are printed, then the floor's phases and the machine's
@@ -368,11 +370,21 @@ def segments(samples):
 
 # --- Report -------------------------------------------------------------------
 
+def io_pressure():
+    """The share of the last 10 s in which some task waited for the disk
+    (Linux pressure stall information), or None."""
+    try:
+        with open('/proc/pressure/io') as f:
+            return float(f.readline().split()[1].split('=')[1])
+    except (OSError, IndexError, ValueError):
+        return None
+
+
 def median(values):
     return statistics.median(values) if values else float('nan')
 
 
-def report(bench, runs, loads, counts, phases):
+def report(bench, runs, loads, pressures, counts, phases):
     rows = ['save .ies', 'apply .ies', 'save .ips', 'apply .ips']
     print('\nMedians of %d runs, seconds (min-max in brackets); whole processes under Wine' % runs)
     print('%-11s %-20s %-20s %-20s %-20s %8s %9s' % ('flow', 'brvprofile', 'reg route', 'floor', 'floor + pack',
@@ -403,13 +415,17 @@ def report(bench, runs, loads, counts, phases):
     print('\nProfile: ' + counts.strip().replace('\n', '\n         '))
     print('Machine: %d cores; load average (1 min) %.2f at the start, %.2f-%.2f during the runs, %.2f at the end' %
           (os.cpu_count(), loads[0], min(loads[1:-1] or loads), max(loads[1:-1] or loads), loads[-1]))
+    waits = [p for p in pressures if p is not None]
+    if waits:
+        print('         some task waited for the disk %.0f-%.0f%% of the time (10 s before each run ended)' %
+              (min(waits), max(waits)))
 
 
-def save_raw(bench, loads):
+def save_raw(bench, loads, pressures):
     """Every run's times, in run order, for a closer look at the spread."""
     raw = {'times': {'%s | %s' % key: values for key, values in bench.times.items()},
            'floor phases': {' | '.join(key): values for key, values in bench.phases.items()},
-           'load after each run': loads[1:-1]}
+           'load after each run': loads[1:-1], 'disk waits after each run (%)': pressures}
     path = os.path.join(WORK, 'times.json')
     with open(path, 'w', encoding='utf-8') as f:
         json.dump(raw, f, indent=1, ensure_ascii=False)
@@ -432,6 +448,7 @@ def main():
         if not os.path.exists(exe):
             raise SystemExit('%s is missing: cmake --preset win64 && cmake --build --preset win64' % exe)
     loads = [os.getloadavg()[0]]
+    pressures = []
     try:
         print('Making the prefix and seeding it...', flush=True)
         make_prefix(runner)
@@ -444,14 +461,15 @@ def main():
             started = time.perf_counter()
             bench.one_run(n, timed=True)
             loads.append(os.getloadavg()[0])
+            pressures.append(io_pressure())
             print('run %d/%d: %.0f s, load %.2f' % (n, args.runs, time.perf_counter() - started, loads[-1]),
                   flush=True)
         phases = {label: watch(bench, run) for label, run in watched_commands(bench)} if args.phases else {}
         if args.phases:
             bench.check('watched brvprofile apply .ies')
         loads.append(os.getloadavg()[0])
-        report(bench, args.runs, loads, counts, phases)
-        save_raw(bench, loads)
+        report(bench, args.runs, loads, pressures, counts, phases)
+        save_raw(bench, loads, pressures)
     finally:
         subprocess.run([runner.wineserver, '-k'], env=runner.env, stderr=subprocess.DEVNULL)
     return 1 if bench.failures else 0
