@@ -12,7 +12,8 @@ of gen_profile.py. Each flow is timed as whole processes, N runs interleaved
                reg import
   floor        floor.exe (bench/flows/floor.cpp): the format's own work
 and, once per run, file_costs.exe: what creating and deleting as many work
-files as the .ies holds costs, with CREATE_ALWAYS and with CREATE_NEW.
+files as the .ies holds costs, with CREATE_ALWAYS and with CREATE_NEW, and
+creating them next to as many others.
 Before each apply the live trees are changed a little (perturb-*.reg); after
 it they are exported and compared with the export taken after seeding.
 Medians and ratios are printed, then the floor's phases and the machine's
