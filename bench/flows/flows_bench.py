@@ -220,13 +220,14 @@ class Bench:
         args = [self.floor, 'save-' + kind, windows_path(folder) + '\\']
         if pack:
             args.append(windows_path(os.path.join(WORK, 'floor.' + kind)))
-        return self.floor_timed(kind, 'save+pack' if pack else 'save', args)
+        return self.phased_run(kind, 'save+pack' if pack else 'save', args)
 
     def floor_save_pack(self, kind):
         return self.floor_save(kind, pack=True)
 
-    def floor_timed(self, kind, flow, args):
-        out = os.path.join(WORK, 'floor-phases.txt')
+    def phased_run(self, kind, flow, args):
+        """Times a program that prints "phase NAME SECONDS" lines, and keeps them."""
+        out = os.path.join(WORK, 'phases.txt')
         start = time.perf_counter()
         with open(out, 'wb') as f:
             status = subprocess.run([self.r.wine] + args, cwd=WORK, env=self.r.env, stdin=subprocess.DEVNULL,
@@ -235,7 +236,7 @@ class Bench:
         with open(out, encoding='cp932', errors='replace') as f:
             text = f.read()
         if status != 0:
-            raise SystemExit('floor %s ended with %d:\n%s' % (' '.join(args[1:]), status, text))
+            raise SystemExit('%s ended with %d:\n%s' % (' '.join(args), status, text))
         for line in text.splitlines():
             parts = line.split()
             if len(parts) == 3 and parts[0] == 'phase':
@@ -263,7 +264,7 @@ class Bench:
         folder = self.fresh('floor-apply-' + kind)
         args = [self.floor, 'apply-' + kind, windows_path(os.path.join(WORK, 'brv.' + kind)),
                 windows_path(folder) + '\\']
-        return self.floor_timed(kind, 'apply', args)
+        return self.phased_run(kind, 'apply', args)
 
     def check(self, what):
         live = export_trees(self.r, self.fresh('check'))
@@ -276,7 +277,7 @@ class Bench:
 
     def work_file_costs(self, count):
         folder = self.fresh('file-costs')
-        return self.floor_timed('files', '%d' % count, [self.file_costs, windows_path(folder) + '\\', str(count)])
+        return self.phased_run('files', '%d' % count, [self.file_costs, windows_path(folder) + '\\', str(count)])
 
     def one_run(self, number, timed):
         self.work_file_costs(2234)
