@@ -52,6 +52,8 @@ BOOL SaveSubkeyRecords(SaveContext& context, HKEY key, LPCSTR fileName, int dept
 BOOL SaveSubkey(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, LPCSTR fileName, DWORD rank,
                 int depth, OutputFile& out);
 BOOL SaveValueRecords(SaveContext& context, HKEY key, OutputFile& out);
+BOOL SaveEnumeratedValues(SaveContext& context, HKEY key, OutputFile& out);
+BOOL AppendValueRecord(SaveContext& context, LPCSTR name, DWORD nameLength, DWORD type, DWORD size, OutputFile& out);
 BOOL SaveValue(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, OutputFile& out);
 BOOL Flush(OutputFile& file);
 BOOL Append(OutputFile& file, const void* bytes, DWORD size);
@@ -216,6 +218,7 @@ BOOL SaveSubkey(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, L
 }
 
 BOOL SaveValueRecords(SaveContext& context, HKEY key, OutputFile& out) {
+    if (context.memory) return SaveEnumeratedValues(context, key, out);
     for (DWORD index = 0;; ++index) {
         CHAR name[kMaxRegistryName + 1];
         DWORD nameLength = sizeof name;
@@ -250,6 +253,38 @@ BOOL SaveValue(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, Ou
         ReportSystemErrorWith(context.owner, dataFailure, name);
         return FALSE;
     }
+    return AppendValueRecord(context, name, nameLength, type, size, out);
+}
+
+// A tree kept in memory is the program's own copy, not a profile's
+// snapshot: each value comes with its name in one call, which spares two
+// round trips per value. A data buffer too small is grown to the size the
+// registry tells and the value asked for again; a name too long for the
+// format fails the enumeration, as in the files' walk.
+BOOL SaveEnumeratedValues(SaveContext& context, HKEY key, OutputFile& out) {
+    for (DWORD index = 0;;) {
+        CHAR name[kMaxRegistryName + 1];
+        DWORD nameLength = sizeof name;
+        DWORD type = 0;
+        DWORD size = context.dataCapacity;
+        SetLastError(RegEnumValueA(key, index, name, &nameLength, nullptr, &type, context.data.bytes(), &size));
+        if (GetLastError() == ERROR_NO_MORE_ITEMS) return TRUE;
+        if (GetLastError() == ERROR_MORE_DATA && size > context.dataCapacity) {
+            if (EnsureDataCapacity(context, size)) continue;
+            ReportOutOfMemory(context.owner);
+            return FALSE;
+        }
+        if (GetLastError() != ERROR_SUCCESS) {
+            ReportSystemError(context.owner, "レジストリをセーブしようとしましたが、値を列挙できません。");
+            return FALSE;
+        }
+        if (!AppendValueRecord(context, name, nameLength, type, size, out)) return FALSE;
+        ++index;
+    }
+}
+
+// The value's data is in the context's data buffer.
+BOOL AppendValueRecord(SaveContext& context, LPCSTR name, DWORD nameLength, DWORD type, DWORD size, OutputFile& out) {
     // A value of this type would read back as a subkey record.
     if (type == kSubkeyMarker) {
         ReportUnrepresentableType(context.owner, name);
