@@ -13,8 +13,9 @@
 #include "lha/archiver.h"
 
 #ifndef _WIN32
-#include <iconv.h>
 #include <unistd.h>
+
+#include "winapi/cp932_utf8.h"
 #endif
 
 namespace {
@@ -46,21 +47,7 @@ void PrintText(FILE* stream, const std::string& text) {
 #ifdef _WIN32
     std::fputs(text.c_str(), stream);
 #else
-    iconv_t convert = iconv_open("UTF-8", "CP932");
-    if (convert == reinterpret_cast<iconv_t>(-1)) {
-        std::fputs(text.c_str(), stream);
-        return;
-    }
-    std::string in = text;
-    std::string out(in.size() * 3 + 16, '\0');
-    char* inp = &in[0];
-    size_t inLeft = in.size();
-    char* outp = &out[0];
-    size_t outLeft = out.size();
-    iconv(convert, &inp, &inLeft, &outp, &outLeft);
-    iconv_close(convert);
-    out.resize(out.size() - outLeft);
-    std::fputs(out.c_str(), stream);
+    WriteCp932AsUtf8(stream, text);
 #endif
 }
 
