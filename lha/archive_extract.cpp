@@ -242,6 +242,19 @@ bool GrowSlots(NameTable* table) {
     return true;
 }
 
+// Doubles the room for names, keeping those there.
+bool DoubleArena(NameTable* table) {
+    HeapBlock bigger;
+    DWORD capacity = table->capacity * 2;
+    if (!bigger.Allocate(capacity)) return false;
+    std::memcpy(bigger.block, table->arena.block, table->used);
+    void* old = table->arena.block;
+    table->arena.block = bigger.block;
+    bigger.block = old;  // freed by `bigger`
+    table->capacity = capacity;
+    return true;
+}
+
 bool AddName(NameTable* table, LPCSTR name, bool* noMemory) {
     CHAR folded[kMaxNameBytes + 1];
     CHAR other[kMaxNameBytes + 1];
@@ -258,18 +271,9 @@ bool AddName(NameTable* table, LPCSTR name, bool* noMemory) {
         if (!lstrcmpA(folded, other)) return false;
     }
     DWORD length = TextLength(name) + 1;
-    if (table->used + length > table->capacity) {
-        HeapBlock bigger;
-        DWORD capacity = table->capacity * 2;
-        if (!bigger.Allocate(capacity)) {
-            *noMemory = true;
-            return false;
-        }
-        std::memcpy(bigger.block, table->arena.block, table->used);
-        void* old = table->arena.block;
-        table->arena.block = bigger.block;
-        bigger.block = old;  // freed by `bigger`
-        table->capacity = capacity;
+    if (table->used + length > table->capacity && !DoubleArena(table)) {
+        *noMemory = true;
+        return false;
     }
     LPSTR at = static_cast<LPSTR>(table->arena.block) + table->used;
     lstrcpyA(at, name);

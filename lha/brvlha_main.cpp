@@ -51,6 +51,25 @@ void PrintText(FILE* stream, const std::string& text) {
 #endif
 }
 
+// The archiver's text for `failure`; after a failed system call, the
+// system's own text follows it.
+std::string FailureText(const ArchiverFailure& failure) {
+    CHAR text[kMessageBufferSize];
+    FormatArchiverFailure(failure, text);
+    std::string message = text;
+    if (failure.status != kLhaIoFailed) return message;
+    LPSTR system = nullptr;
+    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                       nullptr, failure.systemError, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                       reinterpret_cast<LPSTR>(&system), 0, nullptr) &&
+        system) {
+        message += " ";
+        message += system;
+    }
+    if (system) LocalFree(system);
+    return message;
+}
+
 int Usage() {
     std::fputs("usage: brvlha a ARCHIVE DIR | e ARCHIVE DIR | l ARCHIVE | t ARCHIVE\n", stderr);
     return 2;
@@ -77,23 +96,6 @@ int main(int argc, char** argv) {
     ArchiverFailure failure;
     int result = CarryOutArchiverCommand(line.c_str(), output.data(), static_cast<DWORD>(output.size()), &failure);
     PrintText(stdout, output.data());
-    if (result != 0) {
-        CHAR text[kMessageBufferSize];
-        FormatArchiverFailure(failure, text);
-        std::string message = text;
-        if (failure.status == kLhaIoFailed) {
-            LPSTR system = nullptr;
-            if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                   FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                               nullptr, failure.systemError, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                               reinterpret_cast<LPSTR>(&system), 0, nullptr) &&
-                system) {
-                message += " ";
-                message += system;
-            }
-            if (system) LocalFree(system);
-        }
-        PrintText(stderr, "brvlha: " + message + "\n");
-    }
+    if (result != 0) PrintText(stderr, "brvlha: " + FailureText(failure) + "\n");
     return result;
 }
