@@ -34,7 +34,6 @@ int SaveIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, 
 }
 
 int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item) {
-    if (item == -1) return AddListEntry(owner, IDC_ENTRY_LIST, userName);
     const int match =
         EntryStandsForLiveItem(owner, IDC_ENTRY_LIST, item, keyName, userName, LiveIdentityRank, kByEntryNumber);
     if (match != 1) return match < 0 ? 0 : 1;

@@ -6,7 +6,8 @@
 #include "snapshot/index_file.h"
 #include "winapi/winapi.h"
 
-// Save-side callback. List mode: adds the user name to list 1007. Otherwise
+// Save-side callback. List mode: adds the user name to list 1007 (0 after a
+// reported failure of the list). Otherwise
 // saves the identity that list entry `item` stands for (its name, and its
 // rank among the entries and the identities of that name): appends its
 // record to "gateway" and saves its account tree (or, without one, the
@@ -15,9 +16,9 @@
 // failure (reported, except a failed list query).
 int SaveIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item);
 
-// Load-side callback. List mode: adds the user name to list 1007 with its
-// record number as item data. Otherwise, when the identity is the one entry
-// `item` stands for, replaces its account tree (or the identity-less tree)
+// Load-side callback; the load list is filled from the index itself
+// (FillEntryListFromIndex), each entry carrying its record number. When the
+// identity is the one entry `item` stands for, replaces its account tree (or the identity-less tree)
 // by the snapshot of the entry's record number and returns 0 whatever the
 // outcome, so that the walk stops; 1 when it is not the entry's.
 int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item);

@@ -35,7 +35,7 @@ BOOL SetUpLoadDialog(HWND dialog) {
     if (!UnpackProfileFile(dialog, ProfileFilePath, WorkDirectory)) return FALSE;
     // A file without header loads without name and comment.
     if (!ShowProfileHeader(dialog, kProfileKindIeOe, FALSE, IDC_SOURCE_NAME, IDC_COMMENT)) return FALSE;
-    if (ReadGatewayIndex(ApplyIdentity, dialog, WorkDirectory, -1) == 0) return FALSE;
+    if (!FillEntryListFromIndex(dialog, IDC_ENTRY_LIST, kGatewayIndexName)) return FALSE;
     SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_SETSEL, TRUE, -1);
     OfferInternetOptions(dialog);
     return TRUE;

@@ -34,7 +34,7 @@ BOOL SetUpSaveDialog(HWND dialog) {
     CheckDlgButton(dialog, IDC_OPTIONS, BST_CHECKED);
     SetDlgItemTextA(dialog, IDC_OPTIONS, "インターネットオプションをファイルにセーブする。");
     if (!ShowUserName(dialog)) return FALSE;
-    if (EnumIdentities(SaveIdentity, dialog, WorkDirectory, -1) == 0) return FALSE;
+    if (EnumIdentities(SaveIdentity, dialog, WorkDirectory, -1) != 1) return FALSE;
     return SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_SETSEL, TRUE, -1) != LB_ERR;
 }
 

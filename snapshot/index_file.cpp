@@ -13,7 +13,7 @@ namespace {
 
 DWORD CountRecords(const BYTE* bytes, DWORD size);
 BOOL WriteRecord(HANDLE file, LPCSTR displayName);
-void CutOffPartialRecord(HANDLE file, DWORD end);
+void CutOffPartialRecord(HWND owner, HANDLE file, DWORD end, LPCSTR path);
 BOOL ReadWholeIndex(HWND owner, LPCSTR path, HeapBlock* contents, DWORD* size);
 // An item callback with its fixed arguments, as an index name visitor.
 struct ItemVisit {
@@ -22,9 +22,10 @@ struct ItemVisit {
     LPCSTR directory;
     int item;
 };
-int VisitItem(void* context, LPCSTR displayName);
+int VisitItem(void* context, LPCSTR displayName, int record);
 int VisitRecords(HWND owner, const BYTE* bytes, DWORD size, IndexNameVisitor visit, void* context);
-int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, IndexNameVisitor visit, void* context);
+int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, int record, IndexNameVisitor visit,
+                          void* context);
 
 }  // namespace
 
@@ -44,11 +45,9 @@ int AppendIndexRecord(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR dis
         return 0;
     }
     if (!WriteRecord(file.handle, displayName)) {
-        const DWORD error = GetLastError();
-        CutOffPartialRecord(file.handle, end);
-        SetLastError(error);
         // The same words for both kinds of index.
         ReportSystemErrorWith(owner, "アダプタの情報をテンポラリファイル\"%s\"に書き込めません。", path);
+        CutOffPartialRecord(owner, file.handle, end, path);
         return 0;
     }
     return 1;
@@ -91,10 +90,13 @@ BOOL WriteRecord(HANDLE file, LPCSTR displayName) {
 
 // A record written only in part would shift every record appended after it
 // against its snapshot: the file goes back to where the record began. When
-// even that fails the file stays as it is; the record's failure is reported.
-void CutOffPartialRecord(HANDLE file, DWORD end) {
+// even that fails the user is told, since the index is no longer whole.
+void CutOffPartialRecord(HWND owner, HANDLE file, DWORD end, LPCSTR path) {
     LONG high = 0;  // with a high part, the low one counts as unsigned
-    if (SetFilePointer(file, static_cast<LONG>(end), &high, FILE_BEGIN) == end) SetEndOfFile(file);
+    SetLastError(NO_ERROR);
+    const DWORD moved = SetFilePointer(file, static_cast<LONG>(end), &high, FILE_BEGIN);
+    if (moved == end && SetEndOfFile(file)) return;
+    ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"から書きかけのレコードを削除できません。", path);
 }
 
 // The whole file into a heap block of its size (at least one byte); a short
@@ -125,19 +127,19 @@ BOOL ReadWholeIndex(HWND owner, LPCSTR path, HeapBlock* contents, DWORD* size) {
     return TRUE;
 }
 
-int VisitItem(void* context, LPCSTR displayName) {
+int VisitItem(void* context, LPCSTR displayName, int) {
     const ItemVisit* visit = static_cast<const ItemVisit*>(context);
     return visit->callback(visit->owner, visit->directory, nullptr, displayName, visit->item);
 }
 
 int VisitRecords(HWND owner, const BYTE* bytes, DWORD size, IndexNameVisitor visit, void* context) {
     DWORD position = 0;
-    while (position < size) {
+    for (int record = 0; position < size; ++record) {
         const BYTE* name = bytes + position;
         const DWORD left = size - position;
         const BYTE* end = static_cast<const BYTE*>(std::memchr(name, 0, left));
-        if (!end) return VisitUnterminatedName(owner, name, left, visit, context);
-        if (!visit(context, reinterpret_cast<LPCSTR>(name))) return -1;
+        if (!end) return VisitUnterminatedName(owner, name, left, record, visit, context);
+        if (!visit(context, reinterpret_cast<LPCSTR>(name), record)) return -1;
         // The terminator and the pad byte; a missing pad byte ends the data.
         const DWORD length = static_cast<DWORD>(end - name);
         if (left - length < 2) break;
@@ -148,7 +150,8 @@ int VisitRecords(HWND owner, const BYTE* bytes, DWORD size, IndexNameVisitor vis
 
 // A last name that the file cuts off before its terminator is passed on as
 // far as it goes.
-int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, IndexNameVisitor visit, void* context) {
+int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, int record, IndexNameVisitor visit,
+                          void* context) {
     HeapBlock copy;
     if (!copy.Allocate(static_cast<SIZE_T>(length) + 1)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -157,7 +160,7 @@ int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, IndexNameV
     }
     std::memcpy(copy.block, name, length);
     copy.bytes()[length] = 0;
-    return visit(context, copy.text()) ? 1 : -1;
+    return visit(context, copy.text(), record) ? 1 : -1;
 }
 
 // The records VisitRecords visits, counted the same way.

@@ -10,6 +10,12 @@
 
 namespace {
 
+// The list an index reading fills.
+struct EntryList {
+    HWND dialog;
+    int listId;
+};
+int AddRecordEntry(void* context, LPCSTR displayName, int record);
 BOOL FetchText(HWND control, HeapBlock* text);
 
 }  // namespace
@@ -30,6 +36,11 @@ INT_PTR HandleSettingsDialogMessage(HWND dialog, UINT message, WPARAM wParam, Di
     default:
         return FALSE;
     }
+}
+
+BOOL FillEntryListFromIndex(HWND dialog, int listId, LPCSTR indexName) {
+    EntryList list{dialog, listId};
+    return VisitIndexNames(dialog, WorkDirectory, indexName, AddRecordEntry, &list) == 1;
 }
 
 int WalkSelectedEntries(HWND dialog, int listId, ItemWalker walker, ItemCallback callback, LPCSTR directory,
@@ -77,6 +88,11 @@ BOOL ShowEntryMessage(HWND dialog, int listId, int item, LPCSTR format) {
 }
 
 namespace {
+
+int AddRecordEntry(void* context, LPCSTR displayName, int record) {
+    const EntryList* list = static_cast<const EntryList*>(context);
+    return AddNumberedListEntry(list->dialog, list->listId, displayName, record);
+}
 
 // The whole text of a box in a heap block of its length plus 1.
 BOOL FetchText(HWND control, HeapBlock* text) {

@@ -1,6 +1,6 @@
 // What the save and load dialogs of both settings subsystems do alike: the
-// handling of their messages, walking the live items once per selected list
-// entry, writing the profile header from the dialog's boxes, showing a read
+// handling of their messages, filling the load list from the index file,
+// walking the live items once per selected list entry, writing the profile header from the dialog's boxes, showing a read
 // header, and naming an entry in a message.
 #pragma once
 
@@ -16,6 +16,13 @@ typedef void (*DialogCommand)(HWND dialog);
 // dialog with 2 when that fails (returning TRUE either way); OK runs `ok`;
 // Cancel ends the dialog with 2. Everything else returns FALSE.
 INT_PTR HandleSettingsDialogMessage(HWND dialog, UINT message, WPARAM wParam, DialogSetUp setUp, DialogCommand ok);
+
+// Fills list `listId` from the index file `indexName` in the work directory:
+// one entry per record, carrying the record's number as item data, so that
+// an entry always names the snapshot of its own record. TRUE, or FALSE after
+// a reported failure (the index could not be read, or the list refused an
+// entry or its number).
+BOOL FillEntryListFromIndex(HWND dialog, int listId, LPCSTR indexName);
 
 // A walk over live items with an item callback (EnumIdentities, EnumAdapters).
 typedef int (*ItemWalker)(ItemCallback callback, HWND owner, LPCSTR directory, int item);

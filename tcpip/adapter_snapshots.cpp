@@ -30,7 +30,6 @@ int SaveAdapter(HWND owner, LPCSTR directory, LPCSTR adapterKeyName, LPCSTR conn
 }
 
 int ApplyAdapter(HWND owner, LPCSTR directory, LPCSTR adapterKeyName, LPCSTR connectionName, int item) {
-    if (item == -1) return AddListEntry(owner, IDC_ENTRY_LIST, connectionName);
     const int match = EntryStandsForLiveItem(owner, IDC_ENTRY_LIST, item, adapterKeyName, connectionName,
                                              LiveAdapterRank, kByEntryNumber);
     if (match != 1) return match < 0 ? 0 : 1;

@@ -7,7 +7,7 @@
 #include "winapi/winapi.h"
 
 // Save-side callback. List mode (item -1): adds the connection name to list
-// 1007 and returns 1. Otherwise saves the connection that list entry `item`
+// 1007 and returns 1 (0 after a reported failure of the list). Otherwise saves the connection that list entry `item`
 // stands for (its name, and its rank among the entries and the connections
 // of that name): appends its record to "tcpip" and saves its Interfaces tree
 // as the snapshot numbered by the record. Returns 1 when the connection is
@@ -15,8 +15,8 @@
 // (reported, except a failed list query).
 int SaveAdapter(HWND owner, LPCSTR directory, LPCSTR adapterKeyName, LPCSTR connectionName, int item);
 
-// Load-side callback. List mode: adds the connection name to list 1007 with
-// its record number as item data and returns 1. Otherwise, when the
+// Load-side callback; the load list is filled from the index itself
+// (FillEntryListFromIndex), each entry carrying its record number. When the
 // connection is the one entry `item` stands for, replaces its Interfaces
 // tree by the snapshot of the entry's record number, never losing the live
 // tree, and returns 0 whatever the outcome, so that the walk stops; 1 when

@@ -30,7 +30,7 @@ BOOL SetUpLoadDialog(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_PROMPT, "ファイルからロードするネットワークの項目を選択します。");
     if (!UnpackProfileFile(dialog, ProfileFilePath, WorkDirectory)) return FALSE;
     if (!ShowProfileHeader(dialog, kProfileKindTcpip, TRUE, IDC_SOURCE_NAME, IDC_COMMENT)) return FALSE;
-    if (ReadTcpipIndex(ApplyAdapter, dialog, WorkDirectory, -1) == 0) return FALSE;
+    if (!FillEntryListFromIndex(dialog, IDC_ENTRY_LIST, kTcpipIndexName)) return FALSE;
     SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_SETSEL, TRUE, -1);
     return TRUE;
 }

@@ -30,7 +30,7 @@ BOOL SetUpSaveDialog(HWND dialog) {
     SetWindowTextA(dialog, "現行のTCP/IPの設定をファイルにセーブ");
     SetDlgItemTextA(dialog, IDC_PROMPT, "ファイルにセーブするネットワークの項目を選択します。");
     if (!ShowComputerName(dialog)) return FALSE;
-    if (EnumAdapters(SaveAdapter, dialog, WorkDirectory, -1) == 0) return FALSE;
+    if (EnumAdapters(SaveAdapter, dialog, WorkDirectory, -1) != 1) return FALSE;
     return SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_SETSEL, TRUE, -1) != LB_ERR;
 }
 

@@ -25,9 +25,9 @@ void OnValue(void* context, LPCSTR name, DWORD type, const BYTE* data, DWORD siz
 void OnEnter(void* context, LPCSTR name) { static_cast<Events*>(context)->push_back("enter " + std::string(name)); }
 void OnLeave(void* context) { static_cast<Events*>(context)->push_back("leave"); }
 
-int OnName(void* context, LPCSTR name) {
+int OnName(void* context, LPCSTR name, int record) {
     Events* names = static_cast<Events*>(context);
-    names->push_back(name);
+    names->push_back(std::string(name) + " " + std::to_string(record));
     return names->size() < 2 ? 1 : 0;
 }
 
@@ -70,11 +70,11 @@ TEST_F(SnapshotWalkTest, IndexNamesAreVisitedUntilTheVisitorStops) {
     Put("tcpip", std::string("LAN1\0\0LAN2\0\0LAN3\0\0", 18));
     Events names;
     EXPECT_EQ(-1, VisitIndexNames(nullptr, Dir().c_str(), "tcpip", OnName, &names));
-    EXPECT_EQ((Events{"LAN1", "LAN2"}), names);
+    EXPECT_EQ((Events{"LAN1 0", "LAN2 1"}), names);
     Put("gateway", std::string("A\0\0B", 4));
     Events two;
     EXPECT_EQ(-1, VisitIndexNames(nullptr, Dir().c_str(), "gateway", OnName, &two));
-    EXPECT_EQ((Events{"A", "B"}), two);
+    EXPECT_EQ((Events{"A 0", "B 1"}), two);
 }
 
 }  // namespace

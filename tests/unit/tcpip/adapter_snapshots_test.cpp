@@ -1,5 +1,5 @@
 // The two adapter callbacks inside a real dialog 111, on the simulation and
-// under Wine: list mode fills list 1007, match mode saves or applies only
+// under Wine: list mode fills list 1007 (on load, the index reading does), match mode saves or applies only
 // the connection an entry stands for, and the snapshot numbers follow the
 // records.
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "snapshot/registry_snapshot.h"
+#include "snapshot/settings_dialog.h"
 #include "tcpip/adapter_snapshots.h"
 #include "tcpip/adapters.h"
 #include "tests/unit/tcpip/tcpip_test_util.h"
@@ -105,7 +106,7 @@ TEST_F(AdapterCallbackTest, ApplyReplacesTheTreeOfTheConnectionOfThatName) {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, InterfacesPath(kGuidWifi));
     Put(InterfacesPath(kGuidWifi), StaticInterface("172.16.0.2", "172.16.0.1"));
     InDialog([](HWND dialog) {
-        ASSERT_EQ(1, ReadTcpipIndex(ApplyAdapter, dialog, WorkDirectory, -1));
+        ASSERT_TRUE(FillEntryListFromIndex(dialog, IDC_ENTRY_LIST, kTcpipIndexName));
         EXPECT_EQ((Strings{"Wi-Fi"}), Entries(dialog));
         EXPECT_EQ(-1, EnumAdapters(ApplyAdapter, dialog, WorkDirectory, 0));
     });
@@ -122,7 +123,7 @@ TEST_F(AdapterCallbackTest, ApplyCreatesAnInterfacesKeyThatDoesNotExistYet) {
     });
     DeleteKeyTree(HKEY_LOCAL_MACHINE, InterfacesPath(kGuidEthernet));
     InDialog([](HWND dialog) {
-        ASSERT_EQ(1, ReadTcpipIndex(ApplyAdapter, dialog, WorkDirectory, -1));
+        ASSERT_TRUE(FillEntryListFromIndex(dialog, IDC_ENTRY_LIST, kTcpipIndexName));
         EXPECT_EQ(-1, EnumAdapters(ApplyAdapter, dialog, WorkDirectory, 0));
     });
     EXPECT_EQ(ethernet, Dump(InterfacesPath(kGuidEthernet)));
@@ -133,7 +134,7 @@ TEST_F(AdapterCallbackTest, SavedNameWithoutLiveConnectionIsAWalkOfOne) {
     WriteBytes(Work("tcpip"), std::string("LAN1\0\0Wi-Fi\0\0", 13));
     const RegTree wifi = Dump(InterfacesPath(kGuidWifi));
     InDialog([](HWND dialog) {
-        ASSERT_EQ(1, ReadTcpipIndex(ApplyAdapter, dialog, WorkDirectory, -1));
+        ASSERT_TRUE(FillEntryListFromIndex(dialog, IDC_ENTRY_LIST, kTcpipIndexName));
         EXPECT_EQ((Strings{"LAN1", "Wi-Fi"}), Entries(dialog));
         EXPECT_EQ(1, EnumAdapters(ApplyAdapter, dialog, WorkDirectory, 0));
     });
