@@ -10,6 +10,7 @@
 #include "snapshot/index_file.h"
 #include "snapshot/indexed_snapshot.h"
 #include "snapshot/list_entry.h"
+#include "snapshot/profile_header.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/tree_replace.h"
 #include "winapi/guards.h"
@@ -40,8 +41,12 @@ int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName,
 
     CHAR path[kAccountsPathSize];
     if (!FindLiveAccountTree(owner, keyName, path)) return 0;
+    // Kept as a profile, the tree is an IE/OE file of this identity alone.
+    CHAR kept[kIndexSnapshotNameSize];
+    FormIndexSnapshotName(kGatewayIndexName, 0, kept);
     const LiveTree target{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", path, nullptr, nullptr,
-                          "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。"};
+                          "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。",
+                          {kProfileKindIeOe, kGatewayIndexName, userName, kept}};
     ApplyIndexedSnapshot(owner, directory, kGatewayIndexName, IDC_ENTRY_LIST, item, target);
     return 0;
 }

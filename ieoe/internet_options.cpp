@@ -4,6 +4,8 @@
 #include "app/report.h"
 #include "app/workarea.h"
 #include "resources/resource.h"
+#include "snapshot/index_file.h"
+#include "snapshot/profile_header.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/tree_replace.h"
 #include "winapi/guards.h"
@@ -15,10 +17,12 @@ constexpr char kProxySnapshot[] = "proxy";
 
 // The 5.0 subtree belongs to this machine: its live content is kept in
 // "proxy.tmp" meanwhile. A key that cannot be created is worded as the
-// machine's key that cannot be opened.
+// machine's key that cannot be opened. Kept as a profile, the tree is an
+// IE/OE file of Internet options alone: an empty index and "proxy".
 LiveTree InternetSettingsTree() {
     return LiveTree{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kInternetSettingsPath, "5.0", "proxy.tmp",
-                    "レジストリキー\"HKEY_CURRENT_USER\\%s\"に読み込みアクセスを適用できません。"};
+                    "レジストリキー\"HKEY_CURRENT_USER\\%s\"に読み込みアクセスを適用できません。",
+                    {kProfileKindIeOe, kGatewayIndexName, nullptr, kProxySnapshot}};
 }
 
 bool IsBoxChecked(HWND dialog) { return IsDlgButtonChecked(dialog, IDC_OPTIONS) == BST_CHECKED; }

@@ -13,6 +13,8 @@ constexpr BYTE kProfileKindTcpip = 1;
 // into "profile" in WorkDirectory, revision 1. Returns 1, or 0 after a
 // reported failure.
 int WriteProfileHeader(HWND owner, BYTE kind, LPCSTR sourceName, LPCSTR comment);
+// The same into "profile" in `directory` (ending with a backslash).
+int WriteProfileHeaderTo(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceName, LPCSTR comment);
 
 enum ProfileHeaderResult : int {
     kProfileHeaderFailed = 0,  // a failure or a refusal was shown to the user

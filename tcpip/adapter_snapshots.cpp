@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "snapshot/indexed_snapshot.h"
 #include "snapshot/list_entry.h"
+#include "snapshot/profile_header.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/tree_replace.h"
 #include "tcpip/adapters.h"
@@ -35,8 +36,12 @@ int ApplyAdapter(HWND owner, LPCSTR directory, LPCSTR adapterKeyName, LPCSTR con
     if (match != 1) return match < 0 ? 0 : 1;
     CHAR path[kInterfacesPathSize];
     wsprintfA(path, kInterfacesFormat, adapterKeyName);
+    // Kept as a profile, the tree is a TCP/IP file of this connection alone.
+    CHAR kept[kIndexSnapshotNameSize];
+    FormIndexSnapshotName(kTcpipIndexName, 0, kept);
     const LiveTree target{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", path, nullptr, nullptr,
-                          "レジストリキー\"HKEY_LOCAL_MACHINE\\%s\"を作成し、フルアクセスを適用できません。"};
+                          "レジストリキー\"HKEY_LOCAL_MACHINE\\%s\"を作成し、フルアクセスを適用できません。",
+                          {kProfileKindTcpip, kTcpipIndexName, connectionName, kept}};
     ApplyIndexedSnapshot(owner, directory, kTcpipIndexName, IDC_ENTRY_LIST, item, target);
     return 0;
 }
