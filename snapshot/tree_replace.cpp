@@ -21,14 +21,15 @@ enum class Presence { kPresent, kAbsent, kFailed };
 enum class Failed { kNothing, kClear, kWrite };
 
 // What the replacement read: the snapshot, read once and validated, and
-// what it saved of the live tree before clearing it. The live tree is kept
-// in memory; it becomes files only when it has to be kept as a profile.
+// what it saved of the live tree before clearing it. The kept subkey is
+// saved as files in the directory, as the format's apply does; the whole
+// live tree, the program's own safeguard, is kept in memory and becomes
+// files only when it has to be kept as a profile.
 struct Replacement {
     LPCSTR snapshotName;
     LPCSTR directory;
     SnapshotMemory snapshot;
     SnapshotMemory tree;
-    SnapshotMemory kept;
     CHAR folder[kMessageBufferSize];  // where the saved tree becomes files; ends with a backslash
     bool hadTree;
     bool hadKept;
@@ -39,9 +40,10 @@ constexpr int kMaxKeptProfiles = 9999;
 
 BOOL ProveTreeDeletable(HWND owner, const LiveTree& tree);
 BOOL SaveLiveTree(HWND owner, const LiveTree& tree, Replacement* backup);
-Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, SnapshotMemory* memory);
+Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory,
+                          SnapshotMemory* memory);
 Failed ReplaceTree(HWND owner, const LiveTree& tree, const Replacement& replacement);
-BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, const SnapshotMemory& memory,
+BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, const SnapshotMemory* memory,
                LPCSTR directory);
 BOOL PutKeptSubkeyBack(HWND owner, const LiveTree& tree, const Replacement& replacement);
 void RestoreLiveTree(HWND owner, const LiveTree& tree, const Replacement& backup, Failed failed);
@@ -59,7 +61,7 @@ void FormKeptPath(const LiveTree& tree, LPSTR path);
 }  // namespace
 
 int ReplaceLiveTree(HWND owner, const LiveTree& tree, LPCSTR snapshotName, LPCSTR directory) {
-    Replacement replacement{snapshotName, directory, {}, {}, {}, "", false, false};
+    Replacement replacement{snapshotName, directory, {}, {}, "", false, false};
     wsprintfA(replacement.folder, "%s%s\\", directory, kLiveBackupFolder);
     if (!ReadValidSnapshot(owner, snapshotName, directory, &replacement.snapshot)) return 0;
     if (!SaveLiveTree(owner, tree, &replacement) || !ProveTreeDeletable(owner, tree)) return 0;
@@ -90,16 +92,18 @@ BOOL SaveLiveTree(HWND owner, const LiveTree& tree, Replacement* backup) {
     if (tree.keptSubkey) {
         CHAR keptPath[kMessageBufferSize];
         FormKeptPath(tree, keptPath);
-        Presence kept = SaveKeyIfPresent(owner, tree, keptPath, tree.keptSnapshotName, &backup->kept);
+        Presence kept = SaveKeyIfPresent(owner, tree, keptPath, tree.keptSnapshotName, backup->directory, nullptr);
         if (kept == Presence::kFailed) return FALSE;
         backup->hadKept = kept == Presence::kPresent;
     }
-    Presence whole = SaveKeyIfPresent(owner, tree, tree.path, tree.profile.snapshotName, &backup->tree);
+    Presence whole = SaveKeyIfPresent(owner, tree, tree.path, tree.profile.snapshotName, nullptr, &backup->tree);
     backup->hadTree = whole == Presence::kPresent;
     return whole != Presence::kFailed;
 }
 
-Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, SnapshotMemory* memory) {
+// Into `memory`, or as files into `directory` when `memory` is null.
+Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory,
+                          SnapshotMemory* memory) {
     KeyGuard key;
     SetLastError(RegOpenKeyExA(tree.root, path, 0, KEY_READ, &key.key));
     if (GetLastError() == ERROR_FILE_NOT_FOUND) {
@@ -115,21 +119,24 @@ Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR 
         ReportSystemErrorWith(owner, "レジストリキー\"%s\"に読み込みアクセスを適用できません。", fullPath);
         return Presence::kFailed;
     }
-    return SaveRegistryTreeToMemory(owner, key.key, snapshotName, memory) ? Presence::kPresent : Presence::kFailed;
+    const int saved = memory ? SaveRegistryTreeToMemory(owner, key.key, snapshotName, memory)
+                             : SaveRegistryTree(owner, key.key, snapshotName, directory);
+    return saved ? Presence::kPresent : Presence::kFailed;
 }
 
 Failed ReplaceTree(HWND owner, const LiveTree& tree, const Replacement& replacement) {
     if (!ClearRegistryTree(owner, tree.root, tree.path)) return Failed::kClear;
-    if (!WriteTree(owner, tree, tree.path, replacement.snapshotName, replacement.snapshot, replacement.directory) ||
+    if (!WriteTree(owner, tree, tree.path, replacement.snapshotName, &replacement.snapshot, replacement.directory) ||
         !PutKeptSubkeyBack(owner, tree, replacement))
         return Failed::kWrite;
     return Failed::kNothing;
 }
 
-// Creates the key at `path` and loads the snapshot held in `memory` into it
-// (`directory` names where its files are or would be); FALSE when the key,
-// a subkey or a value cannot be written (reported).
-BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, const SnapshotMemory& memory,
+// Creates the key at `path` and loads the snapshot into it: the one held in
+// `memory` (`directory` then names where its files are or would be), or
+// the files in `directory`. FALSE when the key, a subkey or a value cannot
+// be written or a file cannot be read (reported).
+BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, const SnapshotMemory* memory,
                LPCSTR directory) {
     KeyGuard key;
     SetLastError(RegCreateKeyExA(tree.root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr));
@@ -138,7 +145,8 @@ BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotNam
         ReportSystemErrorWith(owner, tree.createFailure, path);
         return FALSE;
     }
-    return LoadWholeRegistryTreeFromMemory(owner, key.key, snapshotName, memory, directory) != 0;
+    if (!memory) return LoadWholeRegistryTree(owner, key.key, snapshotName, directory) != 0;
+    return LoadWholeRegistryTreeFromMemory(owner, key.key, snapshotName, *memory, directory) != 0;
 }
 
 // The snapshot's own version of the kept subkey goes; the machine's comes
@@ -148,8 +156,8 @@ BOOL PutKeptSubkeyBack(HWND owner, const LiveTree& tree, const Replacement& repl
     CHAR keptPath[kMessageBufferSize];
     FormKeptPath(tree, keptPath);
     if (!ClearRegistryTree(owner, tree.root, keptPath)) return FALSE;
-    return !replacement.hadKept || WriteTree(owner, tree, keptPath, tree.keptSnapshotName, replacement.kept,
-                                             replacement.directory);
+    return !replacement.hadKept ||
+           WriteTree(owner, tree, keptPath, tree.keptSnapshotName, nullptr, replacement.directory);
 }
 
 // Puts the saved live tree back, or keeps it as a profile file, and tells
@@ -178,7 +186,7 @@ void RestoreLiveTree(HWND owner, const LiveTree& tree, const Replacement& backup
 BOOL PutLiveTreeBack(HWND owner, const LiveTree& tree, const Replacement& backup, Failed failed) {
     if (failed == Failed::kWrite && !ClearRegistryTree(owner, tree.root, tree.path)) return FALSE;
     return !backup.hadTree ||
-           WriteTree(owner, tree, tree.path, tree.profile.snapshotName, backup.tree, backup.folder);
+           WriteTree(owner, tree, tree.path, tree.profile.snapshotName, &backup.tree, backup.folder);
 }
 
 // The saved tree becomes a whole profile in a folder of its own: its files,
