@@ -1,8 +1,8 @@
 // Registering and removing the shell association of .ies and .ips files.
 #include "app/association.h"
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "resources/resource.h"
 #include "snapshot/registry_clear.h"
 #include "winapi/guards.h"

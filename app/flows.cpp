@@ -3,7 +3,7 @@
 #include "app/flows.h"
 
 #include "app/restart_prompt.h"
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "ieoe/ieoe_dialogs.h"
 #include "resources/resource.h"
 #include "tcpip/tcpip_dialogs.h"

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "brvprofile/console.h"
 
 void WriteConsoleText(FILE* stream, const std::string& cp932) {

@@ -1,6 +1,6 @@
 // The two report functions of the console program: the same texts the
 // window program shows in its boxes, written to standard error.
-#include "app/report.h"
+#include "base/report.h"
 #include "brvprofile/console.h"
 #include "brvprofile/report_marks.h"
 

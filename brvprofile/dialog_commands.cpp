@@ -5,8 +5,8 @@
 // that a missing or failed one is named and the others still go on.
 #include <algorithm>
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "brvprofile/hidden_dialog.h"
 #include "brvprofile/opened_profile.h"
 #include "brvprofile/report_marks.h"
@@ -14,7 +14,7 @@
 #include "brvprofile/tool.h"
 #include "brvprofile/tree_diff.h"
 #include "resources/resource.h"
-#include "snapshot/list_entry.h"
+#include "settings/list_entry.h"
 
 namespace {
 

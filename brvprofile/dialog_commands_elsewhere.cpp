@@ -1,6 +1,6 @@
 // diff, apply and save outside Windows: they change or compare the live
 // registry, which only the Windows build has.
-#include "app/report.h"
+#include "base/report.h"
 #include "brvprofile/report_marks.h"
 #include "brvprofile/tool.h"
 

@@ -1,7 +1,7 @@
 // Creating the program's dialogs hidden and pressing their buttons.
 #include "brvprofile/hidden_dialog.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "brvprofile/report_marks.h"
 #include "ieoe/accounts.h"
 #include "ieoe/identities.h"

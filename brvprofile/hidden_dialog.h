@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "brvprofile/profile_kinds.h"
-#include "snapshot/settings_dialog.h"
+#include "settings/settings_dialog.h"
 #include "winapi/winapi.h"
 
 // What the tool needs of a kind's subsystem besides its dialogs: the walk

@@ -2,7 +2,7 @@
 // would read is there and well formed, without touching the registry.
 #include <cstdio>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "brvprofile/opened_profile.h"
 #include "brvprofile/snapshot_tree.h"
 #include "brvprofile/tool.h"

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "brvprofile/console.h"
 #include "brvprofile/tool.h"
 

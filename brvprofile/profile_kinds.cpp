@@ -1,7 +1,7 @@
 // The IE/OE and TCP/IP profile kinds, and finding one by name or extension.
 #include "brvprofile/profile_kinds.h"
 
-#include "snapshot/index_file.h"
+#include "settings/index_file.h"
 #include "snapshot/profile_header.h"
 
 const ProfileKind kIeOeProfile = {

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "snapshot/registry_snapshot.h"
 #include "winapi/guards.h"
 

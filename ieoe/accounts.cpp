@@ -4,12 +4,12 @@
 // that share a user name each keep their own accounts.
 #include "ieoe/accounts.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "ieoe/identities.h"
 #include "resources/resource.h"
-#include "snapshot/index_file.h"
-#include "snapshot/indexed_snapshot.h"
-#include "snapshot/list_entry.h"
+#include "settings/index_file.h"
+#include "settings/indexed_snapshot.h"
+#include "settings/list_entry.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/tree_replace.h"
 #include "winapi/guards.h"

@@ -3,7 +3,7 @@
 // and apply them.
 #pragma once
 
-#include "snapshot/index_file.h"
+#include "settings/index_file.h"
 #include "winapi/winapi.h"
 
 // Save-side callback. List mode: adds the user name to list 1007. Otherwise

@@ -2,7 +2,7 @@
 // so each way out releases exactly what is held at that moment.
 #include "ieoe/identities.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/string_value.h"
 #include "winapi/guards.h"

@@ -3,7 +3,7 @@
 // name (the value "Username") to an item callback.
 #pragma once
 
-#include "snapshot/index_file.h"
+#include "settings/index_file.h"
 #include "winapi/winapi.h"
 
 // Calls `callback` with (owner, directory, key name, user name, item) for

@@ -1,8 +1,8 @@
 // Saving and applying the Internet options.
 #include "ieoe/internet_options.h"
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "resources/resource.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/tree_replace.h"

@@ -3,15 +3,15 @@
 // into the work directory and packs it into the profile file.
 #include "ieoe/ieoe_dialogs.h"
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "ieoe/accounts.h"
 #include "ieoe/identities.h"
 #include "ieoe/internet_options.h"
 #include "resources/resource.h"
+#include "settings/settings_dialog.h"
 #include "snapshot/profile_file.h"
 #include "snapshot/profile_header.h"
-#include "snapshot/settings_dialog.h"
 #include "winapi/guards.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // archiver's failures reach the user.
 #include "snapshot/profile_file.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "lha/archiver.h"
 
 int PackProfileFile(HWND owner, LPCSTR profilePath, LPCSTR workDirectory) {

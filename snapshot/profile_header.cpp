@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "winapi/byte_order.h"
 #include "winapi/file_io.h"
 #include "winapi/guards.h"

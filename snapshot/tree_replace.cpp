@@ -1,7 +1,7 @@
 // The one way a live registry tree is replaced by a snapshot.
 #include "snapshot/tree_replace.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "snapshot/registry_clear.h"
 #include "snapshot/registry_snapshot.h"
 #include "winapi/guards.h"

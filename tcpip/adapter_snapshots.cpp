@@ -3,10 +3,10 @@
 // connection: the k-th entry of a name for the k-th connection of that name.
 #include "tcpip/adapter_snapshots.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "resources/resource.h"
-#include "snapshot/indexed_snapshot.h"
-#include "snapshot/list_entry.h"
+#include "settings/indexed_snapshot.h"
+#include "settings/list_entry.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/tree_replace.h"
 #include "tcpip/adapters.h"

@@ -3,7 +3,7 @@
 // the adapter walk that save and apply them.
 #pragma once
 
-#include "snapshot/index_file.h"
+#include "settings/index_file.h"
 #include "winapi/winapi.h"
 
 // Save-side callback. List mode (item -1): adds the connection name to list

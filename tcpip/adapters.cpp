@@ -3,7 +3,7 @@
 // same connections in the same order and report failures alike.
 #include "tcpip/adapters.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/string_value.h"
 #include "winapi/guards.h"

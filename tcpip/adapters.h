@@ -3,7 +3,7 @@
 // each handed with its connection name (Connection\Name) to an item callback.
 #pragma once
 
-#include "snapshot/index_file.h"
+#include "settings/index_file.h"
 #include "winapi/winapi.h"
 
 // Calls `callback` with (owner, directory, adapter key name, connection

@@ -3,11 +3,11 @@
 // parameters over the live connection of the same name.
 #include "tcpip/tcpip_dialogs.h"
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "resources/resource.h"
+#include "settings/settings_dialog.h"
 #include "snapshot/profile_file.h"
 #include "snapshot/profile_header.h"
-#include "snapshot/settings_dialog.h"
 #include "tcpip/adapter_snapshots.h"
 #include "tcpip/adapters.h"
 

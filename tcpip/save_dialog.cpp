@@ -3,12 +3,12 @@
 // work directory and packs it into the profile file.
 #include "tcpip/tcpip_dialogs.h"
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "resources/resource.h"
+#include "settings/settings_dialog.h"
 #include "snapshot/profile_file.h"
 #include "snapshot/profile_header.h"
-#include "snapshot/settings_dialog.h"
 #include "tcpip/adapter_snapshots.h"
 #include "tcpip/adapters.h"
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "snapshot/profile_header.h"
 #include "winapi/sim/simctl.h"
 

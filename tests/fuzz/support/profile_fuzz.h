@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "snapshot/profile_file.h"
 #include "unpacked_profile.h"
 #include "winapi/sim/simctl.h"

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/startup.h"
-#include "app/workarea.h"
+#include "app/modes.h"
+#include "base/workarea.h"
 
 namespace {
 

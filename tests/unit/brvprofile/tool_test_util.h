@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "brvprofile/tool.h"
-#include "snapshot/index_file.h"
+#include "settings/index_file.h"
 #include "snapshot/profile_file.h"
 #include "snapshot/profile_header.h"
 #include "snapshot/registry_snapshot.h"

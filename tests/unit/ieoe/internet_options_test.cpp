@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "resources/resource.h"
 #include "testenv.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "snapshot/index_file.h"
+#include "settings/index_file.h"
 #include "snapshot/registry_snapshot.h"
 #include "tests/unit/snapshot/snapshot_test_util.h"
 

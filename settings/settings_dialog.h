@@ -4,7 +4,7 @@
 // header, and naming an entry in a message.
 #pragma once
 
-#include "snapshot/index_file.h"
+#include "settings/index_file.h"
 #include "winapi/winapi.h"
 
 // The set-up of a dialog (FALSE: it failed, the user has been told) and its

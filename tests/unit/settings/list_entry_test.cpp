@@ -1,7 +1,7 @@
 // The entry list helpers on the product's dialog template 112, played by the
 // scripted user: item data as the add order, reading entries back (LB_ERR is
 // no entry), and telling apart entries that carry the same name.
-#include "snapshot/list_entry.h"
+#include "settings/list_entry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Writing and reading index files. An index comes out of a profile file that
 // may be damaged or hostile: the reader takes every name from the bytes it
 // read and never looks beyond them.
-#include "snapshot/index_file.h"
+#include "settings/index_file.h"
 
 #include <cstring>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "winapi/file_io.h"
 #include "winapi/guards.h"
 

@@ -1,10 +1,10 @@
 // The pieces the IE/OE and TCP/IP dialogs share; the dialogs keep their own
 // texts and steps.
-#include "snapshot/settings_dialog.h"
+#include "settings/settings_dialog.h"
 
-#include "app/report.h"
-#include "app/workarea.h"
-#include "snapshot/list_entry.h"
+#include "base/report.h"
+#include "base/workarea.h"
+#include "settings/list_entry.h"
 #include "snapshot/profile_header.h"
 #include "winapi/guards.h"
 

@@ -2,7 +2,7 @@
 // over silently, anything else is reported once and stops the clearing.
 #include <string>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "testenv.h"
 
 namespace {

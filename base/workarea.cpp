@@ -1,6 +1,6 @@
-#include "app/workarea.h"
+#include "base/workarea.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "winapi/guards.h"
 
 CHAR WorkDirectory[kWorkDirectorySize];
