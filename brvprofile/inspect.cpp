@@ -42,7 +42,7 @@ void PrintSummary(const OpenedProfile& profile, const ToolConsole& console) {
     Print(console, "ファイル: " + std::string(ProfileFilePath) + "\n");
     Print(console, "種類: " + std::string(profile.kind->label) + "\n");
     PrintHeader(profile, console);
-    if (profile.kind->optionsSnapshot)
+    if (profile.kind->options)
         Print(console, std::string("インターネットオプション: ") + (profile.hasOptions ? "あり" : "なし") + "\n");
     PrintEntries(profile, console);
 }
@@ -73,7 +73,7 @@ void PrintEntries(const OpenedProfile& profile, const ToolConsole& console) {
 // Each snapshot below the path an apply writes it to; the first damaged
 // one ends the listing.
 int PrintTrees(const OpenedProfile& profile, const ToolConsole& console) {
-    if (profile.hasOptions && !PrintTree(profile.kind->optionsSnapshot, profile.kind->optionsPath, console)) return 0;
+    if (profile.hasOptions && !PrintTree(profile.kind->options->snapshot, OptionsTreeName(*profile.kind), console)) return 0;
     for (size_t record = 0; record < profile.names.size(); ++record) {
         const std::string snapshot = EntrySnapshotName(*profile.kind, static_cast<int>(record));
         if (!PrintTree(snapshot, EntryApplyPath(*profile.kind, profile.names[record]), console)) return 0;

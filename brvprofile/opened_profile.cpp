@@ -14,7 +14,7 @@ BOOL HasWorkFile(LPCSTR name);
 
 }  // namespace
 
-int OpenProfile(const ProfileKind& kind, OpenedProfile* profile) {
+int OpenProfile(const SettingsGroup& kind, OpenedProfile* profile) {
     profile->kind = &kind;
     profile->headerResult = kProfileHeaderFailed;
     profile->header = ProfileHeader{nullptr, nullptr, FALSE};
@@ -24,26 +24,26 @@ int OpenProfile(const ProfileKind& kind, OpenedProfile* profile) {
     profile->headerResult = ReadProfileHeader(nullptr, kind.headerKind, kind.headerRequired, &profile->header);
     if (profile->headerResult == kProfileHeaderFailed) return 0;
     if (VisitIndexNames(nullptr, WorkDirectory, kind.indexName, CollectName, &profile->names) == 0) return 0;
-    profile->hasOptions = kind.optionsSnapshot && HasWorkFile(kind.optionsSnapshot);
+    profile->hasOptions = kind.options && HasWorkFile(kind.options->snapshot);
     return 1;
 }
 
 void CloseProfile(OpenedProfile* profile) { FreeProfileHeader(&profile->header); }
 
-std::string EntrySnapshotName(const ProfileKind& kind, int record) {
+std::string EntrySnapshotName(const SettingsGroup& kind, int record) {
     CHAR name[kIndexSnapshotNameSize];
     FormIndexSnapshotName(kind.indexName, record, name);
     return name;
 }
 
-std::string EntryApplyPath(const ProfileKind& kind, const std::string& name) {
-    const std::string format = kind.entryPathFormat;
+std::string EntryApplyPath(const SettingsGroup& kind, const std::string& name) {
+    const std::string format = std::string(kind.rootName) + "\\" + kind.itemTreeFormat;
     const size_t at = format.find("%s");
     return format.substr(0, at) + name + format.substr(at + 2);
 }
 
 int ValidateProfileSnapshots(const OpenedProfile& profile) {
-    if (profile.hasOptions && !ValidateSnapshot(nullptr, profile.kind->optionsSnapshot, WorkDirectory)) return 0;
+    if (profile.hasOptions && !ValidateSnapshot(nullptr, profile.kind->options->snapshot, WorkDirectory)) return 0;
     for (size_t record = 0; record < profile.names.size(); ++record) {
         const std::string snapshot = EntrySnapshotName(*profile.kind, static_cast<int>(record));
         if (!ValidateSnapshot(nullptr, snapshot.c_str(), WorkDirectory)) return 0;

@@ -10,7 +10,7 @@
 #include "winapi/winapi.h"
 
 struct OpenedProfile {
-    const ProfileKind* kind;
+    const SettingsGroup* kind;
     ProfileHeaderResult headerResult;  // read or absent
     ProfileHeader header;              // freed by CloseProfile
     std::vector<std::string> names;    // the display name of record k
@@ -21,16 +21,16 @@ struct OpenedProfile {
 // empty), reads and verifies its header against `kind` and reads its
 // index. Returns 1, or 0 after the refusal has been reported. The profile
 // is to be closed on either outcome.
-int OpenProfile(const ProfileKind& kind, OpenedProfile* profile);
+int OpenProfile(const SettingsGroup& kind, OpenedProfile* profile);
 
 void CloseProfile(OpenedProfile* profile);
 
 // The snapshot name of record `record` ("gateway.3").
-std::string EntrySnapshotName(const ProfileKind& kind, int record);
+std::string EntrySnapshotName(const SettingsGroup& kind, int record);
 
 // The path record `name`'s snapshot is applied to, with the saved name
 // standing where the live key name will go.
-std::string EntryApplyPath(const ProfileKind& kind, const std::string& name);
+std::string EntryApplyPath(const SettingsGroup& kind, const std::string& name);
 
 // Validates every snapshot a load could read: the Internet options and
 // each record's own snapshot, which must be there. Returns 1, or 0 after

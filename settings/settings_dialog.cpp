@@ -1,5 +1,5 @@
-// The pieces the IE/OE and TCP/IP dialogs share; the dialogs keep their own
-// texts and steps.
+// The helpers of both dialogs: the header from and into their boxes, and an
+// entry named in a message.
 #include "settings/settings_dialog.h"
 
 #include "base/report.h"
@@ -13,34 +13,6 @@ namespace {
 BOOL FetchText(HWND control, HeapBlock* text);
 
 }  // namespace
-
-INT_PTR HandleSettingsDialogMessage(HWND dialog, UINT message, WPARAM wParam, DialogSetUp setUp, DialogCommand ok) {
-    if (message == WM_INITDIALOG) {
-        if (!setUp(dialog)) EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    }
-    if (message != WM_COMMAND) return FALSE;
-    switch (LOWORD(wParam)) {
-    case IDOK:
-        ok(dialog);
-        return TRUE;
-    case IDCANCEL:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    default:
-        return FALSE;
-    }
-}
-
-int WalkSelectedEntries(HWND dialog, int listId, ItemWalker walker, ItemCallback callback, LPCSTR directory,
-                        int stopResult) {
-    const LRESULT count = SendDlgItemMessageA(dialog, listId, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        if (SendDlgItemMessageA(dialog, listId, LB_GETSEL, i, 0) <= 0) continue;
-        if (walker(callback, dialog, directory, static_cast<int>(i)) == stopResult) return static_cast<int>(i);
-    }
-    return -1;
-}
 
 int WriteProfileHeaderFromDialog(HWND dialog, BYTE kind, int nameId, int commentId) {
     HeapBlock name;

@@ -1,35 +1,55 @@
-// What the save and load dialogs of both settings subsystems do alike: the
-// handling of their messages, walking the live items once per selected list
-// entry, writing the profile header from the dialog's boxes, showing a read
-// header, and naming an entry in a message.
+// The save and load dialogs of a settings group, written once and driven by
+// the group's record: their set-up, their OK (which reports every failure
+// where it happens and returns what happened to each entry), and the
+// procedures' body, which turns that into the dialog's end.
 #pragma once
 
-#include "settings/index_file.h"
+#include "settings/outcome.h"
+#include "settings/settings_group.h"
 #include "winapi/winapi.h"
 
-// The set-up of a dialog (FALSE: it failed, the user has been told) and its
-// OK, which ends the dialog itself when it is done.
-typedef BOOL (*DialogSetUp)(HWND dialog);
-typedef void (*DialogCommand)(HWND dialog);
+// The save dialog's set-up: its texts, the saver's name and every live item,
+// all selected. FALSE after a reported failure.
+BOOL SetUpSaveDialog(const SettingsGroup& group, HWND dialog);
 
-// The dialog procedure's body: WM_INITDIALOG runs `setUp` and ends the
-// dialog with 2 when that fails (returning TRUE either way); OK runs `ok`;
-// Cancel ends the dialog with 2. Everything else returns FALSE.
-INT_PTR HandleSettingsDialogMessage(HWND dialog, UINT message, WPARAM wParam, DialogSetUp setUp, DialogCommand ok);
+// OK of the save dialog: the header, the options part when checked and each
+// selected entry into `directory`, then packed into the file at
+// `profilePath`. Returns 1 when the file was written. A failed header leaves
+// `directory` as it was; a failed walk or pack empties it (the index is
+// appended to) and writes no file. An entry that could not be saved does not
+// stop the others.
+int SaveFromDialog(const SettingsGroup& group, HWND dialog, LPCSTR profilePath, LPCSTR directory,
+                   DialogOutcome* outcome);
 
-// A walk over live items with an item callback (EnumIdentities, EnumAdapters).
-typedef int (*ItemWalker)(ItemCallback callback, HWND owner, LPCSTR directory, int item);
+// The load dialog's texts.
+void ShowLoadTexts(const SettingsGroup& group, HWND dialog);
 
-// Runs `walker` with `callback`, the dialog and `directory` once for each
-// selected entry of list `listId`, in ascending position, with the entry's
-// position as item. Returns the position of the first walk whose result was
-// `stopResult` (the walks after it are not run), or -1 when none was.
-int WalkSelectedEntries(HWND dialog, int listId, ItemWalker walker, ItemCallback callback, LPCSTR directory,
-                        int stopResult);
+// What an unpacked profile in `directory` holds: its header (checked against
+// the group), its entries, all selected, and the options box. FALSE when the
+// header was refused or the index could not be read (reported).
+BOOL ShowProfileContents(const SettingsGroup& group, HWND dialog, LPCSTR directory);
 
-// Writes the profile header of `kind` with the texts of the edit boxes
-// `nameId` (source name) and `commentId`. Returns 1, or 0 after a reported
-// failure.
+// The load dialog's set-up: its texts, the profile file at `profilePath`
+// unpacked into `directory`, and what it holds. The registry is not touched:
+// a refused file changes nothing. FALSE after a reported refusal or failure.
+BOOL SetUpLoadDialog(const SettingsGroup& group, HWND dialog, LPCSTR profilePath, LPCSTR directory);
+
+// OK of the load dialog: the options part when checked, then each selected
+// entry into its live item. An entry without a live item stops the load
+// with the group's message. Returns 1 when every selected entry was dealt
+// with (applied, or failed and reported).
+int LoadFromDialog(const SettingsGroup& group, HWND dialog, LPCSTR directory, DialogOutcome* outcome);
+
+// The procedures' body on WorkDirectory and ProfileFilePath: WM_INITDIALOG
+// runs the set-up and ends the dialog with 2 when it fails; OK ends it with
+// 1 when the save wrote the file or the load dealt with every entry, and
+// otherwise leaves it open; Cancel ends it with 2.
+INT_PTR SaveDialogMessage(const SettingsGroup& group, HWND dialog, UINT message, WPARAM wParam);
+INT_PTR LoadDialogMessage(const SettingsGroup& group, HWND dialog, UINT message, WPARAM wParam);
+
+// Writes the profile header of `kind` into `directory` with the texts of the
+// edit boxes `nameId` (source name) and `commentId`. Returns 1, or 0 after a
+// reported failure.
 int WriteProfileHeaderFromDialog(HWND dialog, BYTE kind, int nameId, int commentId);
 
 // Reads and checks the profile header (ReadProfileHeader with `kind` and

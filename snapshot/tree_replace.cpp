@@ -8,8 +8,6 @@
 
 namespace {
 
-enum class Presence { kPresent, kAbsent, kFailed };
-
 // What the replacement saved of the live tree before clearing it.
 struct Backup {
     bool hadTree;

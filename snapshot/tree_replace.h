@@ -22,6 +22,9 @@ struct LiveTree {
     LPCSTR createFailure;
 };
 
+// Whether a key is there: opened, not there, or a reported failure to open it.
+enum class Presence { kPresent, kAbsent, kFailed };
+
 // Where the live tree is saved during a replacement: a name no profile
 // member uses.
 constexpr char kLiveBackupName[] = "~live";

@@ -10,8 +10,8 @@
 #include "app/modes.h"
 #include "app/startup.h"
 #include "flow_test_util.h"
-#include "ieoe/ieoe_dialogs.h"
-#include "tcpip/tcpip_dialogs.h"
+#include "ieoe/ieoe_group.h"
+#include "tcpip/tcpip_group.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "app/main_window.h"
 #include "app/modes.h"
 #include "flow_test_util.h"
-#include "ieoe/ieoe_dialogs.h"
-#include "tcpip/tcpip_dialogs.h"
+#include "ieoe/ieoe_group.h"
+#include "tcpip/tcpip_group.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "resources/resource.h"
-#include "tcpip/tcpip_dialogs.h"
+#include "tcpip/tcpip_group.h"
 #include "tests/unit/brvprofile/tool_test_util.h"
 #include "tests/unit/tcpip/tcpip_test_util.h"
 

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "ieoe/ieoe_dialogs.h"
+#include "ieoe/ieoe_group.h"
 #include "resources/resource.h"
 #include "tests/unit/brvprofile/tool_test_util.h"
 

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "ieoe/ieoe_dialogs.h"
+#include "ieoe/ieoe_group.h"
 #include "resources/resource.h"
 #include "snapshot/profile_file.h"
 #include "tests/support/unpacked_profile.h"

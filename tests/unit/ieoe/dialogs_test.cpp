@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ieoe/ieoe_dialogs.h"
+#include "ieoe/ieoe_group.h"
 #include "resources/resource.h"
 #include "snapshot/profile_file.h"
 #include "snapshot/registry_snapshot.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "ieoe/ieoe_dialogs.h"
+#include "ieoe/ieoe_group.h"
 #include "resources/resource.h"
 #include "tests/unit/ieoe/ieoe_test_util.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "snapshot/profile_file.h"
-#include "tcpip/tcpip_dialogs.h"
+#include "tcpip/tcpip_group.h"
 #include "tests/support/unpacked_profile.h"
 #include "tests/unit/tcpip/tcpip_test_util.h"
 

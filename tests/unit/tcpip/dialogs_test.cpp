@@ -12,7 +12,7 @@
 
 #include "snapshot/profile_file.h"
 #include "snapshot/registry_snapshot.h"
-#include "tcpip/tcpip_dialogs.h"
+#include "tcpip/tcpip_group.h"
 #include "tests/unit/tcpip/tcpip_test_util.h"
 
 namespace {

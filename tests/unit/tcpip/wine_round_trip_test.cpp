@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tcpip/tcpip_dialogs.h"
+#include "tcpip/tcpip_group.h"
 #include "tests/unit/app/dialog_user.h"
 #include "tests/unit/tcpip/tcpip_test_util.h"
 
