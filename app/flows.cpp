@@ -27,7 +27,7 @@ void RunFileFlow(HWND owner, const FileFlow& flow) {
     if (!ChooseProfileFile(owner, flow)) return;
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(owner, GWLP_HINSTANCE));
     RunFlowDialog(owner, instance, flow);
-    ClearWorkDirectory(owner);
+    ClearWorkDirectory(WorkDirectory);
     ProfileFilePath[0] = '\0';
 }
 

@@ -23,7 +23,7 @@ void RunCommandLineMode(HINSTANCE instance, LPSTR arguments) {
     } else if (AskFlowQuestion(nullptr, *flow)) {
         RunFlowDialog(nullptr, instance, *flow);
     }
-    ClearWorkDirectory(nullptr);
+    ClearWorkDirectory(WorkDirectory);
 }
 
 // The TCP/IP group exists only on the NT family; the Windows 95 family gets

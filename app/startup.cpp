@@ -75,7 +75,7 @@ int RunProgram(HINSTANCE instance, LPSTR arguments) {
     area.lock = INVALID_HANDLE_VALUE;
     if (!SetUpWorkArea(area)) return 0;
 
-    ClearWorkDirectory(nullptr);
+    ClearWorkDirectory(WorkDirectory);
     if (arguments[0] != '\0') {
         RunCommandLineMode(instance, arguments);
     } else {

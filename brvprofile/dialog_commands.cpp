@@ -75,7 +75,7 @@ namespace {
 // kExitDone.
 int CheckWholeFile(const ToolRequest& request) {
     OpenedProfile profile;
-    const int whole = OpenProfile(*request.kind, &profile) && ValidateProfileSnapshots(profile);
+    const int whole = OpenProfile(*request.kind, ProfileFilePath, WorkDirectory, &profile) && ValidateProfileSnapshots(profile);
     const bool known = !whole || NameEveryUnknown(request, profile.names, "ファイルに\"%s\"の項目はありません。");
     CloseProfile(&profile);
     if (!whole) return kExitRefused;
@@ -195,7 +195,7 @@ bool DiffInternetOptions(const SettingsGroup& kind, const ToolConsole& console) 
     const LiveTree& tree = kind.options->tree;
     TreeKey saved;
     TreeKey live;
-    if (!ReadSnapshotTree(kind.options->snapshot, &saved) || !ReadLiveTree(tree.root, tree.rootName, tree.path, &live))
+    if (!ReadSnapshotTree(WorkDirectory, kind.options->snapshot, &saved) || !ReadLiveTree(tree.root, tree.rootName, tree.path, &live))
         return false;
     PrintDiff(kOptionsTitle, OptionsTreeName(kind), live, saved, tree.keptSubkey, console);
     return true;
@@ -214,7 +214,7 @@ bool DiffEntry(HWND dialog, const SettingsGroup& kind, int item, const std::stri
     TreeKey saved;
     TreeKey live;
     const std::string snapshot = EntrySnapshotName(kind, ListEntryNumber(dialog, IDC_ENTRY_LIST, item));
-    if (!ReadSnapshotTree(snapshot.c_str(), &saved) || !ReadLiveTree(kind.root, kind.rootName, path, &live))
+    if (!ReadSnapshotTree(WorkDirectory, snapshot.c_str(), &saved) || !ReadLiveTree(kind.root, kind.rootName, path, &live))
         return false;
     PrintDiff(title, std::string(kind.rootName) + "\\" + path, live, saved, nullptr, console);
     return true;

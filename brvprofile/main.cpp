@@ -25,10 +25,10 @@ int RunInWorkDirectory(const ToolRequest& request) {
         return TellUsage("ファイル\"" + request.file + "\"のパスが長すぎます。");
     lstrcpynA(ProfileFilePath, path.c_str(), kProfileFilePathSize);
     if (!MakeToolWorkDirectory()) return kExitRefused;
-    ClearWorkDirectory(nullptr);
+    ClearWorkDirectory(WorkDirectory);
     const ToolConsole console{WriteToStdout, nullptr};
     const int code = RunToolRequest(request, console);
-    ClearWorkDirectory(nullptr);
+    ClearWorkDirectory(WorkDirectory);
     RemoveDirectoryA(WorkDirectory);
     return code;
 }

@@ -11,17 +11,18 @@
 
 struct OpenedProfile {
     const SettingsGroup* kind;
+    LPCSTR directory;                  // where the file was unpacked
     ProfileHeaderResult headerResult;  // read or absent
     ProfileHeader header;              // freed by CloseProfile
     std::vector<std::string> names;    // the display name of record k
     BOOL hasOptions;                   // the file holds Internet options
 };
 
-// Unpacks the file at ProfileFilePath into WorkDirectory (which must be
+// Unpacks the file at `profilePath` into `directory` (which must be
 // empty), reads and verifies its header against `kind` and reads its
 // index. Returns 1, or 0 after the refusal has been reported. The profile
 // is to be closed on either outcome.
-int OpenProfile(const SettingsGroup& kind, OpenedProfile* profile);
+int OpenProfile(const SettingsGroup& kind, LPCSTR profilePath, LPCSTR directory, OpenedProfile* profile);
 
 void CloseProfile(OpenedProfile* profile);
 

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "base/report.h"
-#include "base/workarea.h"
 #include "snapshot/registry_snapshot.h"
 #include "winapi/guards.h"
 
@@ -25,12 +24,12 @@ int ReadLiveValue(HWND owner, HKEY key, const std::string& path, LPCSTR name, Tr
 
 }  // namespace
 
-int ReadSnapshotTree(LPCSTR fileName, TreeKey* tree) {
+int ReadSnapshotTree(LPCSTR directory, LPCSTR fileName, TreeKey* tree) {
     *tree = TreeKey();
     TreeBuilder builder;
     builder.open.push_back(tree);
     const SnapshotVisitor visitor{AddValue, EnterKey, LeaveKey, &builder};
-    return WalkSnapshot(nullptr, fileName, WorkDirectory, &visitor);
+    return WalkSnapshot(nullptr, fileName, directory, &visitor);
 }
 
 int ReadLiveTree(HKEY root, LPCSTR rootName, LPCSTR path, TreeKey* tree) {

@@ -59,7 +59,8 @@ EntryOutcome ApplyEntryItem(const SettingsGroup& group, HWND dialog, LPCSTR dire
 
 int FindEntryItemTree(const SettingsGroup& group, HWND dialog, int item, LPSTR path) {
     EntryWalk walk{&group, dialog, nullptr, item, kEntryMissingHere, path};
-    if (group.walk(dialog, TakeIfEntrysItem, &walk) == 0) return -1;
+    // A walk that failed before the item was found has reported and found none.
+    group.walk(dialog, TakeIfEntrysItem, &walk);
     if (walk.outcome == kEntryMissingHere) return 0;
     return walk.outcome == kEntryFailed ? -1 : 1;
 }

@@ -35,5 +35,7 @@ EntryOutcome ApplyEntryItem(const SettingsGroup& group, HWND dialog, LPCSTR dire
 
 // Finds the live item entry `item` stands for as an apply does and writes
 // the path of its tree below the root (kItemTreePathSize bytes). 1 when
-// found, 0 when this machine has none, -1 after a failure.
+// found; 0 when none was found (also after a reported failure of the walk
+// before it); -1 after a failed list query or a reported failure to find
+// the item's tree.
 int FindEntryItemTree(const SettingsGroup& group, HWND dialog, int item, LPSTR path);

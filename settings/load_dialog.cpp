@@ -21,7 +21,8 @@ void ShowLoadTexts(const SettingsGroup& group, HWND dialog) {
 }
 
 BOOL ShowProfileContents(const SettingsGroup& group, HWND dialog, LPCSTR directory) {
-    if (!ShowProfileHeader(dialog, group.headerKind, group.headerRequired, IDC_SOURCE_NAME, IDC_COMMENT)) return FALSE;
+    if (!ShowProfileHeader(dialog, directory, group.headerKind, group.headerRequired, IDC_SOURCE_NAME, IDC_COMMENT))
+        return FALSE;
     if (!ListSavedItems(group, dialog, directory)) return FALSE;
     SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_SETSEL, TRUE, -1);
     if (group.options) OfferOptionsPart(dialog, *group.options, directory);

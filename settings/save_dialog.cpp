@@ -29,10 +29,10 @@ BOOL SetUpSaveDialog(const SettingsGroup& group, HWND dialog) {
 int SaveFromDialog(const SettingsGroup& group, HWND dialog, LPCSTR profilePath, LPCSTR directory,
                    DialogOutcome* outcome) {
     outcome->Start(dialog, IDC_ENTRY_LIST);
-    if (!WriteProfileHeaderFromDialog(dialog, group.headerKind, IDC_SOURCE_NAME, IDC_COMMENT)) return 0;
+    if (!WriteProfileHeaderFromDialog(dialog, directory, group.headerKind, IDC_SOURCE_NAME, IDC_COMMENT)) return 0;
     if (group.options) outcome->options = SaveOptionsPart(dialog, *group.options, directory);
     if (!SaveSelectedEntries(group, dialog, directory, outcome) || !PackProfileFile(dialog, profilePath, directory)) {
-        ClearWorkDirectory(dialog);
+        ClearWorkDirectory(directory);
         return 0;
     }
     outcome->fileWritten = TRUE;

@@ -3,7 +3,6 @@
 #include "settings/settings_dialog.h"
 
 #include "base/report.h"
-#include "base/workarea.h"
 #include "settings/list_entry.h"
 #include "snapshot/profile_header.h"
 #include "winapi/guards.h"
@@ -14,21 +13,21 @@ BOOL FetchText(HWND control, HeapBlock* text);
 
 }  // namespace
 
-int WriteProfileHeaderFromDialog(HWND dialog, BYTE kind, int nameId, int commentId) {
+int WriteProfileHeaderFromDialog(HWND dialog, LPCSTR directory, BYTE kind, int nameId, int commentId) {
     HeapBlock name;
     HeapBlock comment;
     if (!FetchText(GetDlgItem(dialog, nameId), &name) || !FetchText(GetDlgItem(dialog, commentId), &comment)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         ReportSystemErrorWith(dialog, "プロフィールの情報をテンポラリファイル\"%sprofile\"に書き込めません。",
-                              WorkDirectory);
+                              directory);
         return 0;
     }
-    return WriteProfileHeader(dialog, kind, name.text(), comment.text());
+    return WriteProfileHeader(dialog, directory, kind, name.text(), comment.text());
 }
 
-BOOL ShowProfileHeader(HWND dialog, BYTE kind, BOOL required, int nameId, int commentId) {
+BOOL ShowProfileHeader(HWND dialog, LPCSTR directory, BYTE kind, BOOL required, int nameId, int commentId) {
     ProfileHeader header;
-    const ProfileHeaderResult result = ReadProfileHeader(dialog, kind, required, &header);
+    const ProfileHeaderResult result = ReadProfileHeader(dialog, directory, kind, required, &header);
     if (result == kProfileHeaderFailed) return FALSE;
     if (result == kProfileHeaderRead) {
         SetDlgItemTextA(dialog, nameId, header.sourceName);

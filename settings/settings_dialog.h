@@ -50,14 +50,14 @@ INT_PTR LoadDialogMessage(const SettingsGroup& group, HWND dialog, UINT message,
 // Writes the profile header of `kind` into `directory` with the texts of the
 // edit boxes `nameId` (source name) and `commentId`. Returns 1, or 0 after a
 // reported failure.
-int WriteProfileHeaderFromDialog(HWND dialog, BYTE kind, int nameId, int commentId);
+int WriteProfileHeaderFromDialog(HWND dialog, LPCSTR directory, BYTE kind, int nameId, int commentId);
 
-// Reads and checks the profile header (ReadProfileHeader with `kind` and
-// `required`). A header read shows its source name in `nameId`, makes
+// Reads and checks the profile header in `directory` (ReadProfileHeader with
+// `kind` and `required`). A header read shows its source name in `nameId`, makes
 // `commentId` read-only and shows the comment there when the header has one;
 // without a header (allowed only when not `required`) nothing changes.
 // FALSE when the header was refused or could not be read (shown to the user).
-BOOL ShowProfileHeader(HWND dialog, BYTE kind, BOOL required, int nameId, int commentId);
+BOOL ShowProfileHeader(HWND dialog, LPCSTR directory, BYTE kind, BOOL required, int nameId, int commentId);
 
 // Composes `format` (one %s) with the text of entry `item` of list `listId`
 // and shows it as an information box owned by the dialog. FALSE, with

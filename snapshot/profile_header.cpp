@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "base/report.h"
-#include "base/workarea.h"
 #include "winapi/byte_order.h"
 #include "winapi/file_io.h"
 #include "winapi/guards.h"
@@ -24,16 +23,16 @@ struct HeaderFields {
 
 constexpr char kReadFailure[] = "プロフィールの情報をテンポラリファイル\"%s\"から読み込めません。";
 
-void FormProfilePath(LPSTR path);
+void FormProfilePath(LPCSTR directory, LPSTR path);
 ProfileHeaderResult ReadHeaderFile(HWND owner, LPCSTR path, BOOL required, HeapBlock* contents, DWORD* size);
 BOOL CheckHeaderFields(HWND owner, BYTE kind, const BYTE* in, DWORD size, HeaderFields* fields);
 BOOL CopyHeaderTexts(HWND owner, LPCSTR path, const BYTE* in, const HeaderFields& fields, ProfileHeader* header);
 
 }  // namespace
 
-int WriteProfileHeader(HWND owner, BYTE kind, LPCSTR sourceName, LPCSTR comment) {
+int WriteProfileHeader(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceName, LPCSTR comment) {
     CHAR path[kMessageBufferSize];
-    FormProfilePath(path);
+    FormProfilePath(directory, path);
     FileGuard file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
         ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"を作成し、書き込みアクセスを適用できません。", path);
@@ -66,13 +65,13 @@ int WriteProfileHeader(HWND owner, BYTE kind, LPCSTR sourceName, LPCSTR comment)
     return 1;
 }
 
-ProfileHeaderResult ReadProfileHeader(HWND owner, BYTE kind, BOOL required, ProfileHeader* header) {
+ProfileHeaderResult ReadProfileHeader(HWND owner, LPCSTR directory, BYTE kind, BOOL required, ProfileHeader* header) {
     header->sourceName = nullptr;
     header->comment = nullptr;
     header->hasComment = FALSE;
 
     CHAR path[kMessageBufferSize];
-    FormProfilePath(path);
+    FormProfilePath(directory, path);
     HeapBlock contents;
     DWORD size = 0;
     ProfileHeaderResult read = ReadHeaderFile(owner, path, required, &contents, &size);
@@ -93,7 +92,7 @@ void FreeProfileHeader(ProfileHeader* header) {
 
 namespace {
 
-void FormProfilePath(LPSTR path) { wsprintfA(path, "%sprofile", WorkDirectory); }
+void FormProfilePath(LPCSTR directory, LPSTR path) { wsprintfA(path, "%sprofile", directory); }
 
 // The whole file into a heap block of its size (at least one byte).
 ProfileHeaderResult ReadHeaderFile(HWND owner, LPCSTR path, BOOL required, HeapBlock* contents, DWORD* size) {

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     for (BYTE kind = 0; kind < 2; ++kind) {
         ProfileHeader header;
-        ProfileHeaderResult result = ReadProfileHeader(nullptr, kind, kind, &header);
+        ProfileHeaderResult result = ReadProfileHeader(nullptr, WorkDirectory, kind, kind, &header);
         if (result == kProfileHeaderRead) {
             // Texts come from the file: never longer than it.
             if (std::strlen(header.sourceName) + std::strlen(header.comment) > size) abort();

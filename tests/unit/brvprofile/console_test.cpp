@@ -100,7 +100,7 @@ TEST_F(ConsoleTest, BadUsageOfEachCommandEndsWith64AndSaysWhy) {
 }
 
 TEST_F(ConsoleTest, ShowWritesUtf8AndLeavesNoWorkFolder) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindIeOe, "佐藤", "会社のPC"));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindIeOe, "佐藤", "会社のPC"));
     ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kGatewayIndexName, "営業部"));
     WriteBytes(std::string(WorkDirectory) + "gateway.0", "");
     const std::string profile = HostProfile("共有.ies");
@@ -114,7 +114,7 @@ TEST_F(ConsoleTest, ShowWritesUtf8AndLeavesNoWorkFolder) {
 }
 
 TEST_F(ConsoleTest, ARefusedFileEndsWith2AndTheReasonOnStandardError) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindTcpip, "PC", ""));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindTcpip, "PC", ""));
     ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kGatewayIndexName, "A"));
     const std::string profile = HostProfile("foreign.ies");
     ASSERT_NE(0, PackProfileFile(nullptr, profile.c_str(), WorkDirectory));
@@ -132,7 +132,7 @@ TEST_F(ConsoleTest, ARefusedFileEndsWith2AndTheReasonOnStandardError) {
 // A failed system call is reported with the whole text of the box, its
 // lines ending with LF on a console.
 TEST_F(ConsoleTest, ASystemErrorReportIsTheBoxTextOnStandardError) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindTcpip, "PC", ""));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindTcpip, "PC", ""));
     const std::string profile = HostProfile("noindex.ips");
     ASSERT_NE(0, PackProfileFile(nullptr, profile.c_str(), WorkDirectory));
     Ran checked = Start({"check", profile});

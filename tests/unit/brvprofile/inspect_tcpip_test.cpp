@@ -21,7 +21,7 @@ protected:
             sim::Click(dialog, IDOK);
         });
         ASSERT_EQ(1, DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_TCPIP), nullptr, TcpipSaveDialogProc, 0));
-        ASSERT_TRUE(ClearWorkDirectory(nullptr));
+        ASSERT_TRUE(ClearWorkDirectory(WorkDirectory));
     }
     static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 };

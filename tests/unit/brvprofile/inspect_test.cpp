@@ -47,7 +47,7 @@ protected:
             sim::Click(dialog, IDOK);
         });
         ASSERT_EQ(1, DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_IEOE), nullptr, IeOeSaveDialogProc, 0));
-        ASSERT_TRUE(ClearWorkDirectory(nullptr));
+        ASSERT_TRUE(ClearWorkDirectory(WorkDirectory));
     }
     void Write(const std::string& name, const std::string& bytes) { WriteBytes(WorkDirectory + name, bytes); }
     // The first box shown, or an empty text.
@@ -125,7 +125,7 @@ TEST_F(InspectTest, ShowTreePrintsEachSnapshotBelowWhereItGoes) {
 }
 
 TEST_F(InspectTest, ShowOfATcpipFileNamesTheComputerAndConnections) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindTcpip, "BUILD01", "本社3階"));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindTcpip, "BUILD01", "本社3階"));
     ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kTcpipIndexName, "ローカル エリア接続"));
     ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kTcpipIndexName, "LAN2"));
     Write("tcpip.0", snaptest::Value("EnableDHCP", REG_DWORD, Dword(0)) +
@@ -247,7 +247,7 @@ TEST_F(BadProfileCheckTest, WhatTheLoadTakesIsPassed) {
     for (const char* file : {"gateway-out-of-order.unpacked", "gateway-last-record-unterminated.unpacked"}) {
         EXPECT_EQ(kExitDone, CheckUnpacked(file).code) << file;
         EXPECT_TRUE(sim::MessageBoxes().empty()) << file << ": " << FirstBox();
-        ASSERT_TRUE(ClearWorkDirectory(nullptr));
+        ASSERT_TRUE(ClearWorkDirectory(WorkDirectory));
     }
 }
 

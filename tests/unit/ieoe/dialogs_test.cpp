@@ -70,7 +70,7 @@ protected:
         });
     }
     std::string Work(const std::string& name) const { return std::string(WorkDirectory) + name; }
-    void EmptyWork() { ASSERT_TRUE(ClearWorkDirectory(nullptr)); }
+    void EmptyWork() { ASSERT_TRUE(ClearWorkDirectory(WorkDirectory)); }
     // Two identities with accounts of their own and an Internet Settings tree.
     void Machine() {
         RegTree a = MailAccount("Taro mail", "pop.a.example.jp");

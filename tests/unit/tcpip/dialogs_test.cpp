@@ -91,7 +91,7 @@ protected:
         return open;
     }
     std::string Work(const std::string& name) const { return std::string(WorkDirectory) + name; }
-    void EmptyWork() { ASSERT_TRUE(ClearWorkDirectory(nullptr)); }
+    void EmptyWork() { ASSERT_TRUE(ClearWorkDirectory(WorkDirectory)); }
     // Unpacks the saved profile, lets `change` alter its files and packs it again.
     void RepackWith(const std::function<void()>& change) {
         ASSERT_NE(0, UnpackProfileFile(nullptr, ProfileFilePath, WorkDirectory));

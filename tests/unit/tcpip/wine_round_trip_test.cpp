@@ -50,7 +50,7 @@ TEST_F(TcpipWineRoundTripTest, SaveChangeLoadGivesTheSavedParametersBack) {
     ASSERT_EQ(1, RunDialog(TcpipSaveDialogProc));
     user::Finish();
     ASSERT_TRUE(FileExists(ProfileFilePath));
-    ASSERT_TRUE(ClearWorkDirectory(nullptr));
+    ASSERT_TRUE(ClearWorkDirectory(WorkDirectory));
 
     DeleteKeyTree(HKEY_LOCAL_MACHINE, InterfacesPath(kGuidEthernet));
     Put(InterfacesPath(kGuidEthernet), tcpiptest::DhcpInterface("10.9.9.9"));
