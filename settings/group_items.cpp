@@ -111,7 +111,8 @@ int ApplyIfEntrysItem(void* context, LPCSTR keyName, LPCSTR displayName) {
     walk->outcome = kEntryFailed;
     if (!group.findItemTree(walk->dialog, keyName, path)) return 0;
     const LiveTree target{group.root, group.rootName, path, nullptr, nullptr, group.createFailure};
-    if (ApplyIndexedSnapshot(walk->dialog, walk->directory, group.indexName, IDC_ENTRY_LIST, walk->item, target))
+    // A tree replaced but for a record the loader skipped was not applied whole.
+    if (ApplyIndexedSnapshot(walk->dialog, walk->directory, group.indexName, IDC_ENTRY_LIST, walk->item, target) == 1)
         walk->outcome = kEntryApplied;
     return 0;
 }

@@ -28,7 +28,8 @@ EntryOutcome SaveOptionsPart(HWND dialog, const OptionsPart& part, LPCSTR direct
 
 EntryOutcome ApplyOptionsPart(HWND dialog, const OptionsPart& part, LPCSTR directory) {
     if (!IsBoxChecked(dialog)) return kEntryNotTried;
-    return ReplaceLiveTree(dialog, part.tree, part.snapshot, directory) ? kEntryApplied : kEntryFailed;
+    // A tree replaced but for a record the loader skipped was not applied whole.
+    return ReplaceLiveTree(dialog, part.tree, part.snapshot, directory) == 1 ? kEntryApplied : kEntryFailed;
 }
 
 void OfferOptionsPart(HWND dialog, const OptionsPart& part, LPCSTR directory) {

@@ -48,7 +48,9 @@ int LoadRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory);
 // As LoadRegistryTree, and 0 also when the file of a subkey could not be
 // opened or read (reported; the rest was loaded all the same). For callers
 // that put the old tree back when the new one did not arrive whole.
-int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory);
+// `recordSkipped` (may be null) is set when a record was reported and
+// skipped: a value that could not be set, a subkey that could not be created.
+int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory, bool* recordSkipped = nullptr);
 
 // Reads the whole snapshot tree `fileName` in `directory` exactly as
 // LoadRegistryTree would, without touching the registry. Returns 1 when

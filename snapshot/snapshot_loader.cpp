@@ -65,6 +65,9 @@ struct LoadContext {
     bool* fileFailed;
     // Receives the records of a walk; null otherwise.
     const SnapshotVisitor* visitor;
+    // Set when a record was reported and skipped (a value that cannot be
+    // set, a subkey that cannot be created); may be null.
+    bool* recordSkipped = nullptr;
 };
 
 int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth);
@@ -97,9 +100,9 @@ int LoadRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
     return LoadFile(context, key, fileName, 0);
 }
 
-int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
+int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory, bool* recordSkipped) {
     bool fileFailed = false;
-    LoadContext context{owner, directory, &kLoad, &fileFailed, nullptr};
+    LoadContext context{owner, directory, &kLoad, &fileFailed, nullptr, recordSkipped};
     return LoadFile(context, key, fileName, 0) && !fileFailed;
 }
 
@@ -175,8 +178,9 @@ BOOL TakeRecord(const LoadContext& context, HKEY key, LPCSTR fileName, int depth
 // A value that cannot be set is reported and skipped.
 void SetValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record) {
     SetLastError(RegSetValueExA(key, name, 0, record.type, record.data, record.dataLength));
-    if (GetLastError() != ERROR_SUCCESS)
-        ReportSystemErrorWith(context.owner, "レジストリをロードしようとしましたが、値\"%s\"を設定できません。", name);
+    if (GetLastError() == ERROR_SUCCESS) return;
+    ReportSystemErrorWith(context.owner, "レジストリをロードしようとしましたが、値\"%s\"を設定できません。", name);
+    if (context.recordSkipped) *context.recordSkipped = true;
 }
 
 void SkipValue(const LoadContext&, HKEY, LPCSTR, const Record&) {}
@@ -193,6 +197,7 @@ BOOL CreateAndLoadSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCS
                               "レジストリをロードしようとしましたが、レジストリキー\"%s\"を作成し, "
                               "読み込みアクセスを適用できません。",
                               name);
+        if (context.recordSkipped) *context.recordSkipped = true;
         return TRUE;
     }
     LoadFile(context, subkey.key, subkeyFileName, depth);

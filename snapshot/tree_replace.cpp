@@ -16,8 +16,9 @@ struct Backup {
 
 BOOL SaveLiveTree(HWND owner, const LiveTree& tree, LPCSTR directory, Backup* backup);
 Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory);
-BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory);
-BOOL PutKeptSubkeyBack(HWND owner, const LiveTree& tree, bool hadKept, LPCSTR directory);
+BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory,
+               bool* skipped = nullptr);
+BOOL PutKeptSubkeyBack(HWND owner, const LiveTree& tree, bool hadKept, LPCSTR directory, bool* skipped);
 int RestoreLiveTree(HWND owner, const LiveTree& tree, const Backup& backup, LPCSTR directory);
 void FormKeptPath(const LiveTree& tree, LPSTR path);
 
@@ -28,11 +29,12 @@ int ReplaceLiveTree(HWND owner, const LiveTree& tree, LPCSTR snapshotName, LPCST
     Backup backup{};
     if (!SaveLiveTree(owner, tree, directory, &backup)) return 0;
 
+    bool skipped = false;
     if (!ClearRegistryTree(owner, tree.root, tree.path) ||
-        !WriteTree(owner, tree, tree.path, snapshotName, directory) ||
-        !PutKeptSubkeyBack(owner, tree, backup.hadKept, directory))
+        !WriteTree(owner, tree, tree.path, snapshotName, directory, &skipped) ||
+        !PutKeptSubkeyBack(owner, tree, backup.hadKept, directory, &skipped))
         return RestoreLiveTree(owner, tree, backup, directory);
-    return 1;
+    return skipped ? 2 : 1;
 }
 
 namespace {
@@ -73,7 +75,8 @@ Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR 
 
 // Creates the key at `path` and loads the snapshot into it; FALSE when the
 // key cannot be created or a file of the snapshot cannot be read (reported).
-BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory) {
+BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory,
+               bool* skipped) {
     KeyGuard key;
     SetLastError(RegCreateKeyExA(tree.root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr));
     if (GetLastError() != ERROR_SUCCESS) {
@@ -81,17 +84,17 @@ BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotNam
         ReportSystemErrorWith(owner, tree.createFailure, path);
         return FALSE;
     }
-    return LoadWholeRegistryTree(owner, key.key, snapshotName, directory) != 0;
+    return LoadWholeRegistryTree(owner, key.key, snapshotName, directory, skipped) != 0;
 }
 
 // The snapshot's own version of the kept subkey goes; the machine's comes
 // back, if it had one.
-BOOL PutKeptSubkeyBack(HWND owner, const LiveTree& tree, bool hadKept, LPCSTR directory) {
+BOOL PutKeptSubkeyBack(HWND owner, const LiveTree& tree, bool hadKept, LPCSTR directory, bool* skipped) {
     if (!tree.keptSubkey) return TRUE;
     CHAR keptPath[kMessageBufferSize];
     FormKeptPath(tree, keptPath);
     if (!ClearRegistryTree(owner, tree.root, keptPath)) return FALSE;
-    return !hadKept || WriteTree(owner, tree, keptPath, tree.keptSnapshotName, directory);
+    return !hadKept || WriteTree(owner, tree, keptPath, tree.keptSnapshotName, directory, skipped);
 }
 
 // Clears what a failed replacement left and loads the saved live tree back,

@@ -32,8 +32,9 @@ constexpr char kLiveBackupName[] = "~live";
 // Validates the snapshot `snapshotName` in `directory`, saves the live tree
 // there as kLiveBackupName, clears the tree, re-creates its key and loads the
 // snapshot (then puts the kept subkey back). Returns 1 when the tree holds
-// the snapshot. Returns 0 after a reported failure; the live tree is then as
-// it was before (put back, and the user told so, when the failure came
-// after the tree was cleared). Record-level skips of the loader are reported
-// by it and do not count as failures.
+// the snapshot, 2 when it holds it but for records the loader reported and
+// skipped (a value it could not set, a subkey it could not create): those do
+// not put the live tree back. Returns 0 after a reported failure; the live
+// tree is then as it was before (put back, and the user told so, when the
+// failure came after the tree was cleared).
 int ReplaceLiveTree(HWND owner, const LiveTree& tree, LPCSTR snapshotName, LPCSTR directory);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ieoe/ieoe_group.h"
+#include "settings/settings_dialog.h"
 #include "snapshot/profile_file.h"
 #include "snapshot/registry_snapshot.h"
 #include "tcpip/tcpip_group.h"
@@ -57,6 +58,8 @@ protected:
     static void PutRest() { Put(ieoetest::kSettings, ieoetest::InternetSettings("proxy.example.jp:8080", "machine")); }
     // The Internet options are saved and loaded with the entries.
     static Strings OtherTrees() { return {ieoetest::kSettings}; }
+    // The name of a value in the subkey of every Tree().
+    static std::string MarkedValue() { return "Account Name"; }
     static std::string Source() { return "tester"; }
     static BYTE Kind() { return 0; }
     static std::string SaveCaption() { return "現行のIE/OEの設定をファイルにセーブ"; }
@@ -107,6 +110,7 @@ protected:
     }
     static void PutRest() { PutOtherSubkeys(); }
     static Strings OtherTrees() { return {}; }
+    static std::string MarkedValue() { return "DhcpServer"; }
     static std::string Source() { return "TESTPC"; }
     static BYTE Kind() { return 1; }
     static std::string SaveCaption() { return "現行のTCP/IPの設定をファイルにセーブ"; }
@@ -159,6 +163,8 @@ Strings Entries(HWND dialog) {
 }
 
 void Deselect(HWND dialog) { SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_SETSEL, FALSE, -1); }
+
+LPCSTR ProfilePath() { return ProfileFilePath; }
 
 template <class Side>
 class SettingsDialogTest : public Side {
@@ -495,6 +501,54 @@ TYPED_TEST(SettingsDialogTest, FileThatIsNoArchiveEndsWithTwoWithoutAMessageOfIt
     EXPECT_EQ(2, this->Run(TypeParam::LoadProc()));
     EXPECT_FALSE(sim::MessageBoxes().empty()) << "the archiver says why";
     for (const auto& box : sim::MessageBoxes()) EXPECT_EQ(std::string::npos, box.text.find("選択した")) << box.text;
+}
+
+// ---- what each OK did, entry by entry ------------------------------------------
+
+TYPED_TEST(SettingsDialogTest, SaveOutcomeTellsEachEntryAndWhetherTheFileWasWritten) {
+    this->Machine();
+    this->Run(TypeParam::SaveProc(), [](HWND dialog) {
+        sim::ClickListItem(dialog, IDC_ENTRY_LIST, 0);  // Goro not chosen
+        TypeParam::Rename(1, "Hanako2");                // Hanako gone since set-up
+        DialogOutcome outcome;
+        EXPECT_EQ(1, SaveFromDialog(TypeParam::Group(), dialog, ProfilePath(), WorkDirectory, &outcome));
+        EXPECT_EQ(kEntryNotTried, outcome.Entry(0));
+        EXPECT_EQ(kEntryMissingHere, outcome.Entry(1));
+        EXPECT_EQ(kEntrySaved, outcome.Entry(2));
+        EXPECT_EQ(TypeParam::Group().options ? kEntrySaved : kEntryNotTried, outcome.options);
+        EXPECT_TRUE(outcome.fileWritten);
+        sim::Click(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(std::string("Taro\0\0", 6), this->ReadBytes(this->Work(this->Index())));
+    sim::FailCall("WriteFile", 1, ERROR_DISK_FULL, "profile");
+    this->Run(TypeParam::SaveProc(), [](HWND dialog) {
+        DialogOutcome outcome;
+        EXPECT_EQ(0, SaveFromDialog(TypeParam::Group(), dialog, ProfilePath(), WorkDirectory, &outcome));
+        EXPECT_FALSE(outcome.fileWritten);
+        sim::Click(dialog, IDCANCEL);
+    });
+}
+
+// A value the loader could not set was reported and skipped: that entry was
+// not applied whole.
+TYPED_TEST(SettingsDialogTest, LoadOutcomeTellsEachEntryAndTheOneMissingHere) {
+    this->SaveAndChange();
+    TypeParam::Rename(0, "TARO");
+    this->Run(TypeParam::LoadProc(), [](HWND dialog) {
+        sim::FailCall("RegSetValueExA", 2, ERROR_ACCESS_DENIED, TypeParam::MarkedValue());
+        DialogOutcome outcome;
+        EXPECT_EQ(0, LoadFromDialog(TypeParam::Group(), dialog, WorkDirectory, &outcome));
+        sim::ClearFaults();
+        EXPECT_EQ(kEntryApplied, outcome.Entry(0)) << "Goro";
+        EXPECT_EQ(kEntryFailed, outcome.Entry(1)) << "Hanako";
+        EXPECT_EQ(kEntryMissingHere, outcome.Entry(2)) << "Taro";
+        EXPECT_EQ(2, outcome.missingEntry);
+        EXPECT_EQ(TypeParam::Group().options ? kEntryApplied : kEntryNotTried, outcome.options);
+        sim::Click(dialog, IDCANCEL);
+    });
+    ASSERT_EQ(this->boxesBefore_ + 2, this->Boxes());
+    EXPECT_NE(std::string::npos, sim::MessageBoxes()[this->boxesBefore_].text.find("を設定できません。"));
+    EXPECT_TRUE(IsInformationBox(sim::MessageBoxes().back(), TypeParam::Missing("Taro")));
 }
 
 // ---- an apply never loses the live settings ----------------------------------
