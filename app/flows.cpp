@@ -11,6 +11,9 @@ namespace {
 
 const char kLoaded[] = "処理を完了しました。";
 constexpr DWORD kOpenFlags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+// Any file can be chosen through "すべてのファイル": Windows asks before one
+// that exists is replaced.
+constexpr DWORD kSaveFlags = OFN_OVERWRITEPROMPT;
 
 LPCSTR TitleOf(const FileFlow& flow) { return flow.save ? flow.group->saveFlowTitle : flow.group->loadFlowTitle; }
 BOOL ChooseProfileFile(HWND owner, const FileFlow& flow);
@@ -60,7 +63,7 @@ BOOL ChooseProfileFile(HWND owner, const FileFlow& flow) {
     dialog.lpstrFile = ProfileFilePath;
     dialog.nMaxFile = kPathBufferSize;
     dialog.lpstrTitle = TitleOf(flow);
-    dialog.Flags = flow.save ? 0 : kOpenFlags;
+    dialog.Flags = flow.save ? kSaveFlags : kOpenFlags;
     // The extension without its dot.
     dialog.lpstrDefExt = flow.group->extension + 1;
     BOOL chosen = flow.save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);

@@ -1,8 +1,9 @@
 // The `a` command: every plain file of a folder into a new archive. The
-// archive is written beside its target under a temporary name and moved
-// over the target only when complete, so a failure leaves no partial
-// archive at the target path. Each member is -lh5-, or -lh0- when it would
-// not shrink; headers are level 2; members come in byte order of their names.
+// archive is written into a new file of its own in the target's folder and
+// moved over the target only when complete, so a failure leaves the old
+// target as it was and touches no other file. Each member is -lh5-, or
+// -lh0- when it would not shrink; headers are level 2; members come in byte
+// order of their names.
 #include <algorithm>
 #include <cstring>
 
@@ -23,6 +24,7 @@ struct FileList {
 LhaStatus ListFolderFiles(LPCSTR pattern, LPCSTR folder, LPCSTR archive, FileList* list, ArchiverFailure* failure);
 LhaStatus AddMember(HANDLE archive, uint64_t* written, LPCSTR folder, LPCSTR name, uint32_t unixTime,
                     void* encoderState, ArchiverFailure* failure, LPCSTR archivePath);
+HANDLE CreateFileBeside(LPCSTR archive, LPSTR temporary);
 bool WriteAll(HANDLE file, const void* data, DWORD size, uint64_t* written);
 bool SeekTo(HANDLE file, uint64_t offset);
 
@@ -44,13 +46,13 @@ LhaStatus AddFolderFiles(LPCSTR archive, LPCSTR pattern, ArchiverFailure* failur
         return kLhaIoFailed;
     }
 
-    CHAR temporary[MAX_PATH + 2];
-    lstrcpynA(temporary, archive, MAX_PATH);
-    lstrcatA(temporary, "~");
+    // Where no new file can be made beside the target (a missing or
+    // read-only folder), the target cannot be replaced either.
+    CHAR temporary[MAX_PATH];
     FileGuard out;
-    out.handle = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    out.handle = CreateFileBeside(archive, temporary);
     if (out.handle == INVALID_HANDLE_VALUE) {
-        RecordIoFailure(failure, kActionCreate, archive);
+        RecordIoFailure(failure, kActionReplace, archive);
         return kLhaIoFailed;
     }
     uint64_t written = 0;
@@ -74,13 +76,51 @@ LhaStatus AddFolderFiles(LPCSTR archive, LPCSTR pattern, ArchiverFailure* failur
     }
     if (status != kLhaOk) {
         DWORD error = GetLastError();
-        DeleteFileA(temporary);
+        DeleteFileA(temporary);  // made by us with CREATE_NEW: no one else's file
         SetLastError(error);
     }
     return status;
 }
 
 namespace {
+
+// The folder part of `path`, with a drive of its own ("C:name") kept.
+int FolderPartLength(LPCSTR path) {
+    int length = Cp932FolderPartLength(path);
+    if (length == 0 && path[0] && path[1] == ':' && static_cast<BYTE>(path[0]) < 0x80) length = 2;
+    return length;
+}
+
+// Creates a file that did not exist before in the folder of `archive`, its
+// path into `temporary` (MAX_PATH bytes): "~brv0000.tmp", "~brv0001.tmp", ...,
+// or where the folder's path leaves less room, up to four hex digits alone,
+// so that the name fits wherever the target's own name fits. CREATE_NEW
+// makes sure no file of another program is opened in its place.
+HANDLE CreateFileBeside(LPCSTR archive, LPSTR temporary) {
+    const int folder = FolderPartLength(archive);
+    const int room = MAX_PATH - 1 - folder;
+    if (room < 1) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return INVALID_HANDLE_VALUE;
+    }
+    const bool full = room >= 12;
+    const int digits = full ? 4 : (room < 4 ? room : 4);
+    lstrcpynA(temporary, archive, folder + 1);
+    for (DWORD n = 0; n < (1u << (4 * digits)); ++n) {
+        LPSTR p = temporary + folder;
+        if (full) {
+            lstrcpyA(p, "~brv");
+            p += 4;
+        }
+        for (int i = digits - 1; i >= 0; --i) *p++ = "0123456789ABCDEF"[(n >> (4 * i)) & 0xF];
+        lstrcpyA(p, full ? ".tmp" : "");
+        HANDLE file = CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) return file;
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return INVALID_HANDLE_VALUE;
+    }
+    return INVALID_HANDLE_VALUE;  // every name taken: ERROR_FILE_EXISTS stays
+}
 
 bool Grow(HeapBlock* block, DWORD* capacity, DWORD needed, DWORD used) {
     if (needed <= *capacity) return true;

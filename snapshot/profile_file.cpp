@@ -5,17 +5,12 @@
 #include "base/report.h"
 #include "lha/archiver.h"
 
+// Nothing is deleted first: the archiver writes a file of its own beside
+// the target and moves it over the target only when it is complete, so a
+// failed save leaves the old file as it was. A target that cannot be
+// replaced (locked, read-only, in a missing folder) is reported by the
+// archiver as "%sに上書きできません。".
 int PackProfileFile(HWND owner, LPCSTR profilePath, LPCSTR workDirectory) {
-    // A missing file (or folder: the archiver then says why it cannot create
-    // the file) is no reason to stop; anything else that keeps the old file
-    // in place is.
-    if (!DeleteFileA(profilePath)) {
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-            ReportSystemErrorWith(owner, "%sに上書きできません。", profilePath);
-            return 0;
-        }
-    }
     CHAR command[kMessageBufferSize];
     wsprintfA(command, "a \"%s\" \"%s*.*\"", profilePath, workDirectory);
     return RunArchiverCommand(owner, command, nullptr, 0) == 0;

@@ -4,9 +4,10 @@
 
 #include "winapi/winapi.h"
 
-// Deletes the file at `profilePath` and packs every file of `workDirectory`
-// (ending with a separator) into a new archive there. Nonzero on success,
-// 0 after a failure that has been reported.
+// Packs every file of `workDirectory` (ending with a separator) into a new
+// archive that replaces the file at `profilePath` only once it is complete.
+// Nonzero on success, 0 after a failure that has been reported; the file
+// at `profilePath` is then as it was.
 int PackProfileFile(HWND owner, LPCSTR profilePath, LPCSTR workDirectory);
 
 // Extracts every member of the profile file into `workDirectory`, without

@@ -308,10 +308,12 @@ bool TakeName(const Record& record, LPSTR name) {
 }
 
 // A subkey name must be one path component (a backslash would make the
-// registry create a nested key, and could climb out of the destination) and
-// whole cp932: a lead byte without its trail byte makes a key that is listed
-// under another name and then can neither be opened nor cleared.
+// registry create a nested key, and could climb out of the destination; an
+// empty name would open the key itself, pouring the child's records into the
+// parent) and whole cp932: a lead byte without its trail byte makes a key
+// that is listed under another name and then can neither be opened nor cleared.
 bool IsUsableKeyName(LPCSTR name) {
+    if (*name == '\0') return false;
     for (LPCSTR p = name; *p; p += Cp932CharSize(p)) {
         if (IsCp932LeadByte(static_cast<BYTE>(*p)) && Cp932CharSize(p) == 1) return false;
         if (*p == '\\') return false;

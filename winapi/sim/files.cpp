@@ -65,6 +65,7 @@ struct FileSystem {
     // Files deleted while open with FILE_SHARE_DELETE: the name stays until
     // the last handle closes, as on Windows.
     std::map<FileId, std::string> pendingDeletes;
+    bool limitAnsiPaths = false;
 };
 
 void StartFiles();
@@ -156,6 +157,11 @@ bool BadName(const std::string& path, bool wildcardsAllowed) {
         }
     }
     return false;
+}
+
+// A path Windows' ANSI functions refuse when the limit is on.
+bool TooLong(const std::string& path) {
+    return Fs().limitAnsiPaths && !IsHostPath(path) && path.size() >= MAX_PATH;
 }
 
 bool EndsWithSeparator(const std::string& path) {
@@ -334,6 +340,7 @@ void ResetFiles() {
     // An empty drive: not even the temporary folder exists until a test
     // makes it.
     fs.tempPath = "C:\\Users\\tester\\Temp\\";
+    fs.limitAnsiPaths = false;
 }
 
 int OpenFileAndFindCount() {
@@ -467,6 +474,7 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode, 
     std::string path = lpFileName ? lpFileName : "";
     DWORD status;
     if (TakeFault("CreateFileA", path, &status)) return FailHandle(status);
+    if (TooLong(path)) return FailHandle(ERROR_FILENAME_EXCED_RANGE);
     return OpenFile(path, dwDesiredAccess, dwShareMode, dwCreationDisposition, dwFlagsAndAttributes, false);
 }
 
@@ -587,6 +595,7 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
     std::string path = lpFileName ? lpFileName : "";
     DWORD status;
     if (TakeFault("DeleteFileA", path, &status)) return Fail(status);
+    if (TooLong(path)) return Fail(ERROR_FILENAME_EXCED_RANGE);
     if (BadName(path, false)) return Fail(ERROR_INVALID_NAME);
     if (path.empty()) return Fail(ERROR_PATH_NOT_FOUND);
     std::string host = ToHost(path);
@@ -610,6 +619,7 @@ BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags)
     std::string to = lpNewFileName ? lpNewFileName : "";
     DWORD status;
     if (TakeFault("MoveFileExA", from, &status)) return Fail(status);
+    if (TooLong(from) || TooLong(to)) return Fail(ERROR_FILENAME_EXCED_RANGE);
     if (BadName(from, false) || BadName(to, false)) return Fail(ERROR_INVALID_NAME);
     if (from.empty() || to.empty()) return Fail(ERROR_PATH_NOT_FOUND);
     std::string hostFrom = ToHost(from), hostTo = ToHost(to);
@@ -749,6 +759,8 @@ std::string HostRoot() { return detail::Fs().base + "/C"; }
 std::string HostPath(const std::string& windowsPath) { return ToHost(windowsPath); }
 
 void SetTempPath(const std::string& windowsPath) { detail::Fs().tempPath = windowsPath; }
+
+void LimitAnsiPaths() { Fs().limitAnsiPaths = true; }
 
 HANDLE HoldFileOpen(const std::string& windowsPath, DWORD shareMode) {
     return OpenFile(windowsPath, GENERIC_READ | GENERIC_WRITE, shareMode, OPEN_ALWAYS, 0, true);

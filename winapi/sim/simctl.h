@@ -86,6 +86,10 @@ void SetShutdownPrivilegeHeld(bool held);
 // (for reading and writing; the file is made when missing). Not counted by
 // OpenHandleCount(); CloseHandle() lets go of it, and so does Reset().
 HANDLE HoldFileOpen(const std::string& windowsPath, DWORD shareMode);
+// Windows refuses a path of MAX_PATH bytes or more in CreateFileA,
+// DeleteFileA and MoveFileExA (ERROR_FILENAME_EXCED_RANGE); Wine takes it,
+// and so does the simulation until this is called. Reset() turns it off.
+void LimitAnsiPaths();
 
 // ---- the scripted user ------------------------------------------------------
 struct MessageBoxCall {

@@ -117,6 +117,10 @@ files = {
     'name_too_long.lzh': level2(b'-lh0-', b'n' * 256, b'abc') + END,
     'name_empty.lzh': level2(b'-lh0-', None, b'abc') + END,
     'name_twice_other_case.lzh': level2(b'-lh0-', b'profile', GOOD) + level2(b'-lh0-', b'PROFILE', b'abc') + END,
+    # Greek small and capital alpha in cp932: one file name on NTFS.
+    'name_twice_greek_case.lzh': level2(b'-lh0-', b'\x83\xbf.txt', GOOD) + level2(b'-lh0-', b'\x83\x9f.txt', b'abc') + END,
+    # A cp932 lead byte without its second byte: Windows would drop it ("CON").
+    'name_lone_lead_byte.lzh': level2(b'-lh0-', b'CON\x82', b'abc') + END,
     'member_too_large.lzh': level2(b'-lh5-', b'huge.bin', b'\0' * 16, original=300 << 20) + END,
     'paths_reduced_to_last_component.lzh': level0(b'-lh0-', b'..\\..\\evil.txt', b'evil\r\n') +
         level2(b'-lh0-', None, b'pw\n', extended=[(0x00, b'\0\0'), (0x02, b'\xffetc\xff'), (0x01, b'passwd')]) +

@@ -58,6 +58,8 @@ snapshots = {
     # A subkey name ending in a lone cp932 lead byte: the registry would list
     # the key under a name that cannot be opened, nor the key cleared.
     'subkey-name-broken-cp932': subkey(b'S\x8e', b'proxy.0') + NEXT,
+    # An empty subkey name: creating it would open the destination itself.
+    'subkey-name-empty': subkey(b'', b'proxy.0') + NEXT,
     # A subkey record whose own file is not there.
     'subkey-file-missing': subkey(b'S', b'proxy.0') + NEXT,
 }

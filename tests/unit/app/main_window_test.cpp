@@ -134,10 +134,12 @@ const std::string kTcpipFilter("TCP/IP設定用ファイル(*.ips)\0*.ips\0す�
                                sizeof "TCP/IP設定用ファイル(*.ips)\0*.ips\0すべてのファイル\0*.*\0\0" - 1);
 
 const FlowRow kRows[] = {
-    {"IeOeSave", IDC_IEOE_SAVE, kIeOeSaveTitle, kIeOeQuestion, true, kIeOeFilter, 0, "ies", IDD_IEOE, "new.ies"},
+    {"IeOeSave", IDC_IEOE_SAVE, kIeOeSaveTitle, kIeOeQuestion, true, kIeOeFilter, OFN_OVERWRITEPROMPT, "ies",
+     IDD_IEOE, "new.ies"},
     {"IeOeLoad", IDC_IEOE_LOAD, kIeOeLoadTitle, kIeOeQuestion, false, kIeOeFilter, 0x1004, "ies", IDD_IEOE,
      "old.ies"},
-    {"TcpipSave", IDC_TCPIP_SAVE, kTcpipSaveTitle, nullptr, true, kTcpipFilter, 0, "ips", IDD_TCPIP, "new.ips"},
+    {"TcpipSave", IDC_TCPIP_SAVE, kTcpipSaveTitle, nullptr, true, kTcpipFilter, OFN_OVERWRITEPROMPT, "ips",
+     IDD_TCPIP, "new.ips"},
     {"TcpipLoad", IDC_TCPIP_LOAD, kTcpipLoadTitle, kTcpipQuestion, false, kTcpipFilter, 0x1004, "ips", IDD_TCPIP,
      "old.ips"},
 };

@@ -290,6 +290,7 @@ TEST_F(InspectTest, EachBadSnapshotIsRefusedWithTheLoadersReason) {
         {"subkey-file-leading-zero.proxy", "が正しくないため、適用しません。"},
         {"subkey-name-backslash.proxy", "は名前が正しくないため、適用しません。"},
         {"subkey-name-broken-cp932.proxy", "は名前が正しくないため、適用しません。"},
+        {"subkey-name-empty.proxy", "は名前が正しくないため、適用しません。"},
         {"subkey-file-missing.proxy", "proxy.0\"に読み込みアクセスを適用できません。"},
         {"name-without-nul.proxy", nullptr},
     };

@@ -4,6 +4,13 @@
 #include "codec_streams.h"
 #include "testenv.h"
 
+#include <cstring>
+#include <map>
+
+#include "lha/member_name.h"
+#include "winapi/cp932.h"
+#include "winapi/sim/core_parts.h"
+
 namespace {
 
 class ArchiverSimTest : public ArchiveFolderTest {
@@ -55,10 +62,10 @@ TEST_F(ArchiverSimTest, PackFailuresLeaveTheOldArchiveAndNoTemporaryFile) {
         const char* subject;
         ArchiverAction action;
     } faults[] = {
-        {"WriteFile", 3, ERROR_DISK_FULL, "out.lzh~", kActionWrite},
+        {"WriteFile", 3, ERROR_DISK_FULL, "~brv0000.tmp", kActionWrite},
         {"ReadFile", 2, ERROR_READ_FAULT, "b", kActionRead},
-        {"SetFilePointer", 1, ERROR_INVALID_PARAMETER, "out.lzh~", kActionWrite},
-        {"CreateFileA", 1, ERROR_ACCESS_DENIED, "out.lzh~", kActionCreate},
+        {"SetFilePointer", 1, ERROR_INVALID_PARAMETER, "~brv0000.tmp", kActionWrite},
+        {"CreateFileA", 1, ERROR_ACCESS_DENIED, "~brv0000.tmp", kActionReplace},
         {"CreateFileA", 1, ERROR_SHARING_VIOLATION, "a", kActionOpenForReading},
         {"MoveFileExA", 1, ERROR_ACCESS_DENIED, "", kActionReplace},
         {"HeapAlloc", 1, ERROR_NOT_ENOUGH_MEMORY, "", kActionAllocate},
@@ -74,6 +81,33 @@ TEST_F(ArchiverSimTest, PackFailuresLeaveTheOldArchiveAndNoTemporaryFile) {
         EXPECT_EQ(ReadBytes(archive), "old archive");
         EXPECT_EQ(ListFiles(Dir()), std::vector<std::string>{"out.lzh"});
     }
+}
+
+// Every two-byte character: the fold puts two names together exactly when
+// the simulated file system (which reads names as Windows does) takes them
+// for one, and a name is safe exactly when Windows can keep it as written.
+TEST_F(ArchiverSimTest, FoldAgreesWithTheFileSystemOnEveryTwoByteCharacter) {
+    std::map<std::u16string, std::string> byFileSystem;
+    std::map<std::string, std::u16string> byFold;
+    int characters = 0;
+    for (unsigned code = 0x8140; code <= 0xFCFC; ++code) {
+        const std::string name{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+        if (Cp932CharSize(name.c_str()) != 2) continue;
+        const std::u16string windows = sim::detail::FoldName(name);
+        LhaMemberHeader header{};
+        std::memcpy(header.name, name.data(), 2);
+        header.nameLength = 2;
+        EXPECT_EQ(IsSafeMemberName(header), windows != u"\u30fb" || code == 0x8145) << std::hex << code;
+        if (!IsSafeMemberName(header)) continue;
+        ++characters;
+        char fold[kMaxNameBytes + 1];
+        FoldMemberName(name.c_str(), fold);
+        auto one = byFileSystem.emplace(windows, fold);
+        auto other = byFold.emplace(fold, windows);
+        EXPECT_EQ(one.first->second, fold) << std::hex << code;
+        EXPECT_EQ(other.first->second, windows) << std::hex << code;
+    }
+    EXPECT_EQ(characters, 9604);  // user-defined ones included
 }
 
 TEST_F(ArchiverSimTest, ListingIsCutToTheOutputBuffer) {

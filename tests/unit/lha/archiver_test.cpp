@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "archive_files.h"
+#include "lha/member_name.h"
 #include "codec_streams.h"
 #include "lha/crc16.h"
 #include "testenv.h"
@@ -102,6 +103,52 @@ TEST_F(ArchiverTest, PackReplacesAnExistingArchive) {
     EXPECT_EQ(ListFiles(Dir()), std::vector<std::string>{"a.lzh"});  // no temporary file left
 }
 
+// Names that are one file to Windows, and names it keeps apart. Under Wine
+// the real file system has its say too (the simulated one keeps names as
+// bytes; the simulation's own folding is compared on every character in
+// archiver_sim_test).
+TEST_F(ArchiverTest, FoldedMemberNamesAreOneFileExactlyWhenWindowsSaysSo) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } pairs[] = {
+        {"Profile.Txt", "PROFILE.TXT", true},
+        {"\x82\x81", "\x82\x60", true},  // full-width a, A
+        {"\x83\xbf", "\x83\x9f", true},  // Greek alpha
+        {"\x83\xd6", "\x83\xb6", true},  // Greek omega
+        {"\x84\x70", "\x84\x40", true},  // Cyrillic a
+        {"\x84\x7e", "\x84\x4e", true},  // Cyrillic en, before the gap at 0x847F
+        {"\x84\x80", "\x84\x4f", true},  // Cyrillic o, after it
+        {"\x84\x91", "\x84\x60", true},  // Cyrillic ya
+        {"\xee\xef", "\x87\x54", true},  // Roman one, small (NEC-selected) and capital
+        {"\xfa\x49", "\xfa\x53", true},  // Roman ten, small and capital (IBM)
+        {"\xfa\x53", "\x87\x5d", true},  // Roman ten, IBM and NEC
+        {"\xed\x40", "\xfa\x5c", true},  // the first kanji of the IBM extensions, twice spelt
+        {"\x87\x9a", "\x81\xe6", true},  // because, NEC and JIS
+        {"\xfa\x5b", "\x81\xe6", true},  // because, IBM
+        {"\xee\xf9", "\x81\xca", true},  // not sign
+        {"a", "\x82\x81", false},          // ASCII and full-width a
+        {"\x82\x60", "\x82\x61", false},  // full-width A, B
+        {"\x84\x80", "\x84\x50", false},  // Cyrillic o, Pe
+        {"\x83\x61", "\x83\x41", false},  // katakana whose second bytes are 'a' and 'A'
+        {"\x82\xa0", "\x82\x9f", false},  // hiragana a and small a: no case
+    };
+    char foldA[kMaxNameBytes + 1], foldB[kMaxNameBytes + 1];
+    int n = 0;
+    for (const auto& pair : pairs) {
+        SCOPED_TRACE(n++);
+        FoldMemberName(pair.a, foldA);
+        FoldMemberName(pair.b, foldB);
+        EXPECT_EQ(pair.same, std::strcmp(foldA, foldB) == 0);
+#if !BRV_SIM
+        std::string folder = MakeFolder("pair" + std::to_string(n));
+        WriteBytes(folder + pair.a, "a");
+        EXPECT_EQ(pair.same, FileExists(folder + pair.b));
+#endif
+    }
+}
+
 struct BadArchive {
     const char* file;
     LhaStatus status;
@@ -133,6 +180,8 @@ const BadArchive kBadArchives[] = {
     {"name_too_long.lzh", kLhaUnsafeName},
     {"name_empty.lzh", kLhaUnsafeName},
     {"name_twice_other_case.lzh", kLhaDamaged},
+    {"name_twice_greek_case.lzh", kLhaDamaged},
+    {"name_lone_lead_byte.lzh", kLhaUnsafeName},
     {"member_too_large.lzh", kLhaTooLarge},
 };
 
@@ -251,7 +300,7 @@ TEST_F(ArchiverTest, MissingArchiveAndMissingFolder) {
     WriteBytes(source + "f", "f");
     r = Carry(PackCommand(Dir() + "no such folder\\x.lzh", source));
     EXPECT_EQ(r.result, kLhaIoFailed);
-    EXPECT_EQ(r.failure.action, kActionCreate);
+    EXPECT_EQ(r.failure.action, kActionReplace);  // nothing can be put there
     EXPECT_EQ(r.failure.systemError, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 }
 

@@ -273,11 +273,12 @@ LhaMemberHeader Named(const std::string& name) {
 
 TEST(MemberNameTest, SafeAndUnsafeNames) {
     for (const char* ok : {"profile", "gateway.1", "tcpip", "a", "...a", "CONSOLE.txt", "COM0", "LPT10", "con x",
-                           "\x83\x5c", "\x83\x7c.txt", "\x83\x7c"})
+                           "\x83\x5c", "\x83\x7c.txt", "\x83\x7c", "\x84\x80", "\xed\x40", "\xfc\x4b"})
         EXPECT_TRUE(IsSafeMemberName(Named(ok))) << ok;
     for (const char* bad : {"", ".", "..", "a:b", "c:", "tab\there", "esc\x1b]2;x", "del\x7f", "dot.", "space ",
                             "CON", "con.txt", "Nul", "aux.tar.gz", "COM1", "lpt9.log", "PRN .txt", "a*b", "a?b",
-                            "a\"b", "a<b", "a>b", "a|b"})
+                            "a\"b", "a<b", "a>b", "a|b", "CON\x82", "dot.\x82", "a\x82.b", "\x84\x7f", "\x85\x40",
+                            "\xeb\x40"})
         EXPECT_FALSE(IsSafeMemberName(Named(bad))) << bad;
     EXPECT_TRUE(IsSafeMemberName(Named(std::string(255, 'n'))));
     EXPECT_FALSE(IsSafeMemberName(Named(std::string(256, 'n'))));

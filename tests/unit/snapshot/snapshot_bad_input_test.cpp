@@ -139,6 +139,13 @@ TEST_F(SnapshotBadInputTest, SubkeyNameOfBrokenCp932IsRefused) {
     EXPECT_TRUE(DumpTree(Root()).subkeys.empty());
 }
 
+// RegCreateKeyExA with "" opens the key itself: proxy.0's value would land
+// beside the parent's.
+TEST_F(SnapshotBadInputTest, EmptySubkeyNameIsRefused) {
+    Put("proxy.0", Value("x", REG_DWORD, Dword(1)));
+    Check("subkey-name-empty", Values({kNext}), BadName(1, ""), BadName(1, ""));
+}
+
 TEST_F(SnapshotBadInputTest, MissingSubkeyFileLeavesTheSubkeyEmpty) {
     Put("proxy", DataFile("subkey-file-missing.proxy"));
     EXPECT_EQ(1, Load());

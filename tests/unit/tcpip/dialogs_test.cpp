@@ -151,15 +151,29 @@ TEST_F(TcpipDialogTest, EmptyCommentIsALengthOfZeroWithRevisionOne) {
     EXPECT_EQ(std::string("\x01\x01\x04\0\0\0MYPC\0\0\0\0", 14), ReadBytes(Work("profile")));
 }
 
-// The profile container lets the archiver say why it cannot create the
-// file in a folder that does not exist.
+// A folder that does not exist cannot take the file: the same message as
+// a target that cannot be replaced.
 TEST_F(TcpipDialogTest, TargetInAFolderThatDoesNotExistIsReportedOnceAndTheDialogStays) {
     Machine();
     wsprintfA(ProfileFilePath, "%sno such folder\\saved.ips", Dir().c_str());
     EXPECT_TRUE(StaysOpenAfterOk(TcpipSaveDialogProc));
     ASSERT_EQ(1u, Boxes());
-    EXPECT_NE(std::string::npos, sim::MessageBoxes()[0].text.find(ProfileFilePath));
+    EXPECT_TRUE(IsSystemErrorBox(sim::MessageBoxes()[0], std::string(ProfileFilePath) + "に上書きできません。"));
     EXPECT_TRUE(ListFiles(WorkDirectory).empty());
+}
+
+// The disk stays full: the dialog stays open and the file the user chose
+// to replace is still there, byte for byte.
+TEST_F(TcpipDialogTest, FullDiskDuringASaveOverAnExistingFileKeepsIt) {
+    Machine();
+    const std::string old = "an earlier profile " + std::string(5000, 'x');
+    WriteBytes(ProfileFilePath, old);
+    sim::FailCallsFrom("WriteFile", 1, ERROR_DISK_FULL, "~brv0000.tmp");
+    EXPECT_TRUE(StaysOpenAfterOk(TcpipSaveDialogProc));
+    sim::ClearFaults();
+    ASSERT_EQ(1u, Boxes());
+    EXPECT_EQ(old, ReadBytes(ProfileFilePath));
+    EXPECT_EQ((std::vector<std::string>{"saved.ips"}), ListFiles(Dir()));
 }
 
 // ---- save: a connection that is not saved leaves no gap ----------------------

@@ -214,6 +214,22 @@ TEST_F(SimControl, HeldFilesBlockLikeAnotherProcess) {
     EXPECT_TRUE(DeleteFileA(path.c_str()));
 }
 
+// Off, a path of MAX_PATH bytes is taken as Wine takes it; on, only up to
+// MAX_PATH - 1 bytes, as Windows.
+TEST_F(SimControl, AnsiPathLimit) {
+    const std::string longest = Dir() + std::string(MAX_PATH - 1 - Dir().size(), 'n');
+    const std::string tooLong = longest + "x";
+    WriteBytes(tooLong, "x");
+    sim::LimitAnsiPaths();
+    WriteBytes(longest, "fits");
+    EXPECT_EQ(CreateFileA(tooLong.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_FALSE(DeleteFileA(tooLong.c_str()));
+    EXPECT_FALSE(MoveFileExA(longest.c_str(), tooLong.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_EQ(ReadBytes(longest), "fits");
+}
+
 TEST_F(SimControl, SetUpHelpersAndDeniedAccess) {
     const std::string path = RootPath() + "\\Locked";
     sim::RegPut(path, "v", REG_BINARY, std::string("\x00\x01", 2));
