@@ -19,12 +19,19 @@ const FileType* const kFileTypes[] = {&kIeOeGroup, &kTcpipGroup};
 
 const char kNotFound[] = "レジストリキー\"HKEY_CLASSES_ROOT\\%s\"が見つかりません。";
 
+// Whom an extension key belongs to, by the ProgID its default value names.
+enum class Owner { Nobody, Us, Another, Unknown };
+
 // What set-up learnt about one file type.
-enum class TypeState { Registered, Free, TakeoverRefused, Unknown };
+enum class TypeState { Registered, Unregistered, Unknown };
 
 void InitAssociationDialog(HWND dialog);
 BOOL IsNtFamily();
 TypeState ExamineFileType(HWND dialog, const FileType& type);
+Owner FindExtensionOwner(HWND dialog, const FileType& type);
+BOOL NamesProgId(DWORD valueType, LPSTR data, DWORD size, LPCSTR progId);
+void ConfirmTakeover(HWND dialog, const FileType& type);
+int AskTakeover(HWND dialog, const FileType& type);
 LONG OpenToTest(LPCSTR subkey);
 BOOL ApplyAssociation(HWND dialog);
 BOOL GetProgramPath(HWND dialog, LPSTR path);
@@ -49,6 +56,11 @@ INT_PTR CALLBACK AssociationDialogProc(HWND dialog, UINT message, WPARAM wParam,
         EndDialog(dialog, IDCANCEL);
         return TRUE;
     }
+    for (const FileType* type : kFileTypes) {
+        if (wParam != static_cast<WPARAM>(MAKEWPARAM(type->associationBox, BN_CLICKED))) continue;
+        if (IsDlgButtonChecked(dialog, type->associationBox) == BST_CHECKED) ConfirmTakeover(dialog, *type);
+        return TRUE;
+    }
     return FALSE;
 }
 
@@ -61,12 +73,7 @@ void InitAssociationDialog(HWND dialog) {
     for (const FileType* type : kFileTypes) {
         TypeState state = ExamineFileType(dialog, *type);
         if (state == TypeState::Registered) CheckDlgButton(dialog, type->associationBox, BST_CHECKED);
-        if (state == TypeState::TakeoverRefused) {
-            EndDialog(dialog, IDCANCEL);
-            return;
-        }
-        // OK would remove the extension keys of a type never looked at,
-        // another application's included, without asking.
+        // OK would remove the keys of a type never looked at without asking.
         if (state == TypeState::Unknown) {
             EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
             return;
@@ -81,23 +88,64 @@ BOOL IsNtFamily() {
     return version.dwPlatformId == VER_PLATFORM_WIN32_NT;
 }
 
-// Our ProgID counts as registered whatever the extension holds. Without it,
-// an extension key that exists belongs to another application, and OK may
-// replace or remove it only after the user said yes.
+// Registered means the shell would start us: the extension names our ProgID
+// and the ProgID is there. Our ProgID alone says nothing: another program
+// may have taken the extension since.
 TypeState ExamineFileType(HWND dialog, const FileType& type) {
     SetLastError(OpenToTest(type.progId));
-    if (GetLastError() == ERROR_SUCCESS) return TypeState::Registered;
-    if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+    const BOOL progIdThere = GetLastError() == ERROR_SUCCESS;
+    if (!progIdThere && GetLastError() != ERROR_FILE_NOT_FOUND) {
         ReportSystemErrorWith(dialog, kNotFound, type.progId);
         return TypeState::Unknown;
     }
+    const Owner owner = FindExtensionOwner(dialog, type);
+    if (owner == Owner::Unknown) return TypeState::Unknown;
+    return progIdThere && owner == Owner::Us ? TypeState::Registered : TypeState::Unregistered;
+}
 
-    SetLastError(OpenToTest(type.extension));
-    if (GetLastError() == ERROR_FILE_NOT_FOUND) return TypeState::Free;
+// An extension key without a default value, or with any other ProgID,
+// belongs to someone else. Unknown after a reported failure.
+Owner FindExtensionOwner(HWND dialog, const FileType& type) {
+    KeyGuard key;
+    SetLastError(RegOpenKeyExA(HKEY_CLASSES_ROOT, type.extension, 0, KEY_QUERY_VALUE, &key.key));
     if (GetLastError() != ERROR_SUCCESS) {
+        key.key = nullptr;
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) return Owner::Nobody;
         ReportSystemErrorWith(dialog, kNotFound, type.extension);
-        return TypeState::Unknown;
+        return Owner::Unknown;
     }
+    CHAR data[64];  // room for our ProgIDs; anything longer is not ours
+    DWORD size = sizeof data - 1;
+    DWORD valueType = REG_NONE;
+    SetLastError(RegQueryValueExA(key.key, nullptr, nullptr, &valueType, reinterpret_cast<BYTE*>(data), &size));
+    if (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_MORE_DATA) return Owner::Another;
+    if (GetLastError() != ERROR_SUCCESS) {
+        ReportSystemErrorWith(dialog, "レジストリ値\"HKEY_CLASSES_ROOT\\%s\\\"から値を取得できません。",
+                              type.extension);
+        return Owner::Unknown;
+    }
+    return NamesProgId(valueType, data, size, type.progId) ? Owner::Us : Owner::Another;
+}
+
+// Key names, and so ProgIDs, compare without regard to case; the value may
+// have been written with or without its NUL.
+BOOL NamesProgId(DWORD valueType, LPSTR data, DWORD size, LPCSTR progId) {
+    if (valueType != REG_SZ) return FALSE;
+    if (size > 0 && data[size - 1] == '\0') --size;
+    data[size] = '\0';
+    return size == static_cast<DWORD>(lstrlenA(progId)) && lstrcmpiA(data, progId) == 0;
+}
+
+// Ticking a type whose extension another application has set replaces that
+// setting at OK: only after the user agreed. Anything but Yes unticks it.
+void ConfirmTakeover(HWND dialog, const FileType& type) {
+    const Owner owner = FindExtensionOwner(dialog, type);
+    if (owner == Owner::Us || owner == Owner::Nobody) return;
+    if (owner == Owner::Another && AskTakeover(dialog, type) == IDYES) return;
+    CheckDlgButton(dialog, type.associationBox, BST_UNCHECKED);
+}
+
+int AskTakeover(HWND dialog, const FileType& type) {
     CHAR question[kMessageBufferSize];
     CHAR caption[kMessageBufferSize];
     wsprintfA(question,
@@ -105,8 +153,7 @@ TypeState ExamineFileType(HWND dialog, const FileType& type) {
               "ほかのアプリケーションによる設定を削除しますか。",
               type.extension);
     wsprintfA(caption, "拡張子%s設定上書き許可", type.extension);
-    int answer = MessageBoxA(dialog, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
-    return answer == IDYES ? TypeState::Free : TypeState::TakeoverRefused;
+    return MessageBoxA(dialog, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
 }
 
 // Opens a key under HKEY_CLASSES_ROOT without asking for any access, only to
@@ -176,11 +223,14 @@ BOOL WriteDefaultValue(HWND dialog, LPCSTR subkey, LPCSTR data) {
     return TRUE;
 }
 
-// A clearing that failed has been reported; going on would close the dialog
-// as though everything had been removed.
+// Our ProgID goes; the extension only while it names our ProgID, so that
+// another application's setting is never removed. A failure has been
+// reported; going on would close the dialog as though the type were gone.
 BOOL ClearFileType(HWND dialog, const FileType& type) {
-    return ClearRegistryTree(dialog, HKEY_CLASSES_ROOT, type.extension) &&
-           ClearRegistryTree(dialog, HKEY_CLASSES_ROOT, type.progId);
+    const Owner owner = FindExtensionOwner(dialog, type);
+    if (owner == Owner::Unknown) return FALSE;
+    if (owner == Owner::Us && !ClearRegistryTree(dialog, HKEY_CLASSES_ROOT, type.extension)) return FALSE;
+    return ClearRegistryTree(dialog, HKEY_CLASSES_ROOT, type.progId);
 }
 
 }  // namespace

@@ -5,11 +5,13 @@
 #include "winapi/winapi.h"
 
 // Dialog procedure of IDD_ASSOCIATION, run modally with parameter 0.
-// Set-up ticks each type whose ProgID is under HKEY_CLASSES_ROOT; an extension
-// that another application has set is taken over only when the user agrees
-// (otherwise the dialog ends with IDCANCEL at once). OK registers each ticked
-// type (extension, open command with this program's path, icon) and removes
-// each unticked one with its subkeys, then ends with IDOK; a failure is
+// Set-up ticks each type that is registered: its extension under
+// HKEY_CLASSES_ROOT names our ProgID and the ProgID is there. Ticking a type
+// whose extension another application has set asks before that setting is
+// replaced; anything but Yes unticks the box again. OK registers each ticked
+// type (extension, open command with this program's path, icon) and, for
+// each unticked one, removes our ProgID with its subkeys and the extension
+// only while it names our ProgID; then it ends with IDOK. A failure is
 // reported (owner the dialog) and leaves the dialog open with what was
 // written before it. When set-up could not read the registry, OK stays
 // disabled: nothing is changed on a state the dialog does not know.

@@ -19,7 +19,9 @@ void HardenDllSearch() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+// The runtime's lpCmdLine is not used: it cuts an unquoted program name
+// at the first byte of a Japanese folder name.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     HardenDllSearch();
-    return RunProgram(instance, arguments);
+    return RunProgram(instance, ProgramArguments());
 }

@@ -32,6 +32,9 @@ BOOL SetUpWorkArea(WorkArea& area) {
     CHAR tempPath[kPathBufferSize];
     DWORD length = GetTempPathA(kPathBufferSize, tempPath);
     if (length == 0 || length >= kPathBufferSize) {
+        // A path too long for the buffer is no failure of the call: it
+        // leaves the last error as it was.
+        if (length != 0) SetLastError(ERROR_INSUFFICIENT_BUFFER);
         ReportSystemError(nullptr, "テンポラリディレクトリのパスを取得できません。");
         return FALSE;
     }
@@ -84,3 +87,21 @@ int RunProgram(HINSTANCE instance, LPSTR arguments) {
     ShutDown(area);
     return 0;
 }
+
+// The C runtime's own skipping compares signed bytes and so ends an unquoted
+// name at its first cp932 lead byte: for C:\ツール\brelvane.exe typed
+// without quotes, the rest of the name would count as arguments.
+LPSTR SkipProgramName(LPSTR commandLine) {
+    LPSTR p = commandLine;
+    if (*p == '"') {
+        ++p;
+        while (*p != '\0' && *p != '"') ++p;
+        if (*p == '"') ++p;
+    } else {
+        while (*p != '\0' && *p != ' ' && *p != '\t') ++p;
+    }
+    while (*p == ' ' || *p == '\t') ++p;
+    return p;
+}
+
+LPSTR ProgramArguments() { return SkipProgramName(GetCommandLineA()); }

@@ -8,7 +8,7 @@
 
 namespace {
 
-int CollectName(void* context, LPCSTR displayName);
+int CollectName(void* context, LPCSTR displayName, int record);
 BOOL HasWorkFile(LPCSTR directory, LPCSTR name);
 
 }  // namespace
@@ -53,7 +53,8 @@ int ValidateProfileSnapshots(const OpenedProfile& profile) {
 
 namespace {
 
-int CollectName(void* context, LPCSTR displayName) {
+// Names in file order: a name's place in the list is its record number.
+int CollectName(void* context, LPCSTR displayName, int) {
     static_cast<std::vector<std::string>*>(context)->push_back(displayName);
     return 1;
 }

@@ -25,7 +25,7 @@ struct RankCount {
 };
 
 int AddEntry(void* context, LPCSTR, LPCSTR displayName);
-int AddSavedEntry(void* context, LPCSTR displayName);
+int AddSavedEntry(void* context, LPCSTR displayName, int record);
 int CountEarlierOfName(void* context, LPCSTR keyName, LPCSTR displayName);
 int SaveIfEntrysItem(void* context, LPCSTR keyName, LPCSTR displayName);
 int ApplyIfEntrysItem(void* context, LPCSTR keyName, LPCSTR displayName);
@@ -33,10 +33,11 @@ int TakeIfEntrysItem(void* context, LPCSTR keyName, LPCSTR displayName);
 
 }  // namespace
 
-BOOL ListLiveItems(const SettingsGroup& group, HWND dialog) { return group.walk(dialog, AddEntry, dialog) != 0; }
+// An entry the list refused has been reported and stops the listing.
+BOOL ListLiveItems(const SettingsGroup& group, HWND dialog) { return group.walk(dialog, AddEntry, dialog) == 1; }
 
 BOOL ListSavedItems(const SettingsGroup& group, HWND dialog, LPCSTR directory) {
-    return VisitIndexNames(dialog, directory, group.indexName, AddSavedEntry, dialog) != 0;
+    return VisitIndexNames(dialog, directory, group.indexName, AddSavedEntry, dialog) == 1;
 }
 
 int RankOfLiveItem(LiveItemWalk walk, HWND owner, LPCSTR keyName, LPCSTR displayName) {
@@ -71,7 +72,10 @@ int AddEntry(void* context, LPCSTR, LPCSTR displayName) {
     return AddListEntry(static_cast<HWND>(context), IDC_ENTRY_LIST, displayName);
 }
 
-int AddSavedEntry(void* context, LPCSTR displayName) { return AddEntry(context, nullptr, displayName); }
+// Each entry carries the number of its record, which names its snapshot.
+int AddSavedEntry(void* context, LPCSTR displayName, int record) {
+    return AddNumberedListEntry(static_cast<HWND>(context), IDC_ENTRY_LIST, displayName, record);
+}
 
 // Stops at the item itself; key names are compared as the registry does.
 int CountEarlierOfName(void* context, LPCSTR keyName, LPCSTR displayName) {

@@ -9,11 +9,14 @@
 #include "winapi/winapi.h"
 
 // Adds the display name of every live item to list 1007 of `dialog`.
-// FALSE after a reported failure of the walk.
+// FALSE after a reported failure of the walk or of the list.
 BOOL ListLiveItems(const SettingsGroup& group, HWND dialog);
 
 // Adds the name of every record of the group's index in `directory` to
-// list 1007, each with its record number. FALSE after a reported failure.
+// list 1007, each with its record number as item data, so that an entry
+// always names the snapshot of its own record. FALSE after a reported
+// failure (the index could not be read, or the list refused an entry or its
+// number).
 BOOL ListSavedItems(const SettingsGroup& group, HWND dialog, LPCSTR directory);
 
 // The rank `walk` gives the live item `keyName` among those named

@@ -13,7 +13,7 @@ namespace {
 
 DWORD CountRecords(const BYTE* bytes, DWORD size);
 BOOL WriteRecord(HANDLE file, LPCSTR displayName);
-void CutOffPartialRecord(HANDLE file, DWORD end);
+void CutOffPartialRecord(HWND owner, HANDLE file, DWORD end, LPCSTR path);
 BOOL ReadWholeIndex(HWND owner, LPCSTR path, HeapBlock* contents, DWORD* size);
 // An item callback with its fixed arguments, as an index name visitor.
 struct ItemVisit {
@@ -22,7 +22,7 @@ struct ItemVisit {
     LPCSTR directory;
     int item;
 };
-int VisitItem(void* context, LPCSTR displayName);
+int VisitItem(void* context, LPCSTR displayName, int record);
 // One record as the data holds it: its name up to the terminator, or up to
 // the end of the data when the terminator is missing.
 struct IndexRecord {
@@ -32,7 +32,8 @@ struct IndexRecord {
 };
 bool TakeIndexRecord(const BYTE* bytes, DWORD size, DWORD* position, IndexRecord* record);
 int VisitRecords(HWND owner, const BYTE* bytes, DWORD size, IndexNameVisitor visit, void* context);
-int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, IndexNameVisitor visit, void* context);
+int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, int record, IndexNameVisitor visit,
+                          void* context);
 
 }  // namespace
 
@@ -52,11 +53,9 @@ int AppendIndexRecord(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR dis
         return 0;
     }
     if (!WriteRecord(file.handle, displayName)) {
-        const DWORD error = GetLastError();
-        CutOffPartialRecord(file.handle, end);
-        SetLastError(error);
         // The same words for both kinds of index.
         ReportSystemErrorWith(owner, "アダプタの情報をテンポラリファイル\"%s\"に書き込めません。", path);
+        CutOffPartialRecord(owner, file.handle, end, path);
         return 0;
     }
     return 1;
@@ -99,10 +98,13 @@ BOOL WriteRecord(HANDLE file, LPCSTR displayName) {
 
 // A record written only in part would shift every record appended after it
 // against its snapshot: the file goes back to where the record began. When
-// even that fails the file stays as it is; the record's failure is reported.
-void CutOffPartialRecord(HANDLE file, DWORD end) {
+// even that fails the user is told, since the index is no longer whole.
+void CutOffPartialRecord(HWND owner, HANDLE file, DWORD end, LPCSTR path) {
     LONG high = 0;  // with a high part, the low one counts as unsigned
-    if (SetFilePointer(file, static_cast<LONG>(end), &high, FILE_BEGIN) == end) SetEndOfFile(file);
+    SetLastError(NO_ERROR);
+    const DWORD moved = SetFilePointer(file, static_cast<LONG>(end), &high, FILE_BEGIN);
+    if (moved == end && SetEndOfFile(file)) return;
+    ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"から書きかけのレコードを削除できません。", path);
 }
 
 // The whole file into a heap block of its size (at least one byte); a short
@@ -133,7 +135,7 @@ BOOL ReadWholeIndex(HWND owner, LPCSTR path, HeapBlock* contents, DWORD* size) {
     return TRUE;
 }
 
-int VisitItem(void* context, LPCSTR displayName) {
+int VisitItem(void* context, LPCSTR displayName, int) {
     const ItemVisit* visit = static_cast<const ItemVisit*>(context);
     return visit->callback(visit->owner, visit->directory, nullptr, displayName, visit->item);
 }
@@ -141,16 +143,18 @@ int VisitItem(void* context, LPCSTR displayName) {
 int VisitRecords(HWND owner, const BYTE* bytes, DWORD size, IndexNameVisitor visit, void* context) {
     DWORD position = 0;
     IndexRecord record;
-    while (TakeIndexRecord(bytes, size, &position, &record)) {
-        if (!record.terminated) return VisitUnterminatedName(owner, record.name, record.length, visit, context);
-        if (!visit(context, reinterpret_cast<LPCSTR>(record.name))) return -1;
+    for (int number = 0; TakeIndexRecord(bytes, size, &position, &record); ++number) {
+        if (!record.terminated)
+            return VisitUnterminatedName(owner, record.name, record.length, number, visit, context);
+        if (!visit(context, reinterpret_cast<LPCSTR>(record.name), number)) return -1;
     }
     return 1;
 }
 
 // A last name that the file cuts off before its terminator is passed on as
 // far as it goes.
-int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, IndexNameVisitor visit, void* context) {
+int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, int record, IndexNameVisitor visit,
+                          void* context) {
     HeapBlock copy;
     if (!copy.Allocate(static_cast<SIZE_T>(length) + 1)) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -159,7 +163,7 @@ int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, IndexNameV
     }
     std::memcpy(copy.block, name, length);
     copy.bytes()[length] = 0;
-    return visit(context, copy.text()) ? 1 : -1;
+    return visit(context, copy.text(), record) ? 1 : -1;
 }
 
 // The records VisitRecords visits, taken the same way.

@@ -19,7 +19,8 @@ constexpr char kTcpipIndexName[] = "tcpip";
 
 // Appends the record of `displayName` to the index file `indexName` in
 // `directory` (ending with a backslash), creating the file if needed.
-// Returns 1, or 0 after a reported failure.
+// Returns 1, or 0 after a reported failure; a record written only in part is
+// cut off again (a failure to cut it off is reported as well).
 int AppendIndexRecord(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR displayName);
 
 // Reads the index file `indexName` in `directory` and calls `callback` once
@@ -30,13 +31,15 @@ int AppendIndexRecord(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR dis
 // there), 0 after a reported failure.
 int ReadIndexFile(LPCSTR indexName, ItemCallback callback, HWND owner, LPCSTR directory, int item);
 
-// What VisitIndexNames hands each record's name to, with its `context`.
+// What VisitIndexNames hands each record's name to, with its `context` and
+// the record's number (from 0, in file order), which names its snapshot.
 // Returns 0 to stop the reading.
-typedef int (*IndexNameVisitor)(void* context, LPCSTR displayName);
+typedef int (*IndexNameVisitor)(void* context, LPCSTR displayName, int record);
 
 // Reads the index file `indexName` in `directory` exactly as ReadIndexFile
-// does and hands each record's name, in file order, to `visit`. Returns 1,
-// -1 (stopped by the visitor) or 0 after a failure reported with `owner`.
+// does and hands each record's name and number, in file order, to `visit`.
+// Returns 1, -1 (stopped by the visitor) or 0 after a failure reported with
+// `owner`.
 int VisitIndexNames(HWND owner, LPCSTR directory, LPCSTR indexName, IndexNameVisitor visit, void* context);
 
 // The number of records a reading of the index file `indexName` in

@@ -3,18 +3,28 @@
 // machine has only in another letter case does not match.
 #include "settings/list_entry.h"
 
+#include "base/report.h"
+
 namespace {
 
+LRESULT AddEntry(HWND dialog, int listId, LPCSTR displayName);
+void ReportListFailure(HWND dialog, LRESULT result, LPCSTR displayName);
 int EqualNameRank(HWND dialog, int listId, int item, LPCSTR displayName, EqualNameOrder order);
 
 }  // namespace
 
 int AddListEntry(HWND dialog, int listId, LPCSTR displayName) {
-    const LRESULT count = SendDlgItemMessageA(dialog, listId, LB_GETCOUNT, 0, 0);
-    const LRESULT index =
-        SendDlgItemMessageA(dialog, listId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(displayName));
-    if (count != LB_ERR && index >= 0) SendDlgItemMessageA(dialog, listId, LB_SETITEMDATA, index, count);
-    return 1;
+    return AddEntry(dialog, listId, displayName) >= 0 ? 1 : 0;
+}
+
+int AddNumberedListEntry(HWND dialog, int listId, LPCSTR displayName, int number) {
+    const LRESULT index = AddEntry(dialog, listId, displayName);
+    if (index < 0) return 0;
+    const LRESULT set = SendDlgItemMessageA(dialog, listId, LB_SETITEMDATA, index, number);
+    if (set != LB_ERR && set != LB_ERRSPACE) return 1;
+    SendDlgItemMessageA(dialog, listId, LB_DELETESTRING, index, 0);
+    ReportListFailure(dialog, set, displayName);
+    return 0;
 }
 
 BOOL ReadListEntryText(HWND dialog, int listId, int item, HeapBlock* text) {
@@ -58,6 +68,22 @@ int EntryStandsForLiveItem(HWND dialog, int listId, int item, LPCSTR keyName, LP
 }
 
 namespace {
+
+// The new entry's index, or -1 after a reported failure.
+LRESULT AddEntry(HWND dialog, int listId, LPCSTR displayName) {
+    const LRESULT index =
+        SendDlgItemMessageA(dialog, listId, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(displayName));
+    if (index >= 0) return index;
+    ReportListFailure(dialog, index, displayName);
+    return -1;
+}
+
+// A list box gives no error code of its own: LB_ERRSPACE is its want of
+// memory, LB_ERR a refused index.
+void ReportListFailure(HWND dialog, LRESULT result, LPCSTR displayName) {
+    SetLastError(result == LB_ERRSPACE ? ERROR_NOT_ENOUGH_MEMORY : ERROR_INVALID_INDEX);
+    ReportSystemErrorWith(dialog, "項目\"%s\"を一覧に追加できません。", displayName);
+}
 
 // How many entries of the same name come before entry `item` in `order`.
 int EqualNameRank(HWND dialog, int listId, int item, LPCSTR displayName, EqualNameOrder order) {

@@ -1,17 +1,21 @@
 // The dialogs' entry list as both settings subsystems use it: adding a
 // display name in list mode, reading an entry back, and telling apart the
-// entries that carry the same name. Every entry carries a number as item
-// data: the count of entries before it was added, which is the walk's order
-// of the live items on save and the record number in the index file on load.
+// entries that carry the same name. On load every entry carries as item data
+// the number of the index record it was read from, which names its snapshot.
 #pragma once
 
 #include "winapi/guards.h"
 #include "winapi/winapi.h"
 
-// Adds `displayName` to list box `listId` of `dialog` (sorted by the box) and
-// gives the new entry the entry count before the add as item data. Returns 1,
-// so that a walk in list mode goes on.
+// Adds `displayName` to list box `listId` of `dialog` (sorted by the box).
+// Returns 1, so that a walk in list mode goes on, or 0 after a reported
+// failure: an entry missing from the list is never passed over in silence.
 int AddListEntry(HWND dialog, int listId, LPCSTR displayName);
+
+// AddListEntry, and gives the new entry `number` as item data. Returns 1, or
+// 0 after a reported failure; an entry whose number could not be set is
+// taken out of the list again, so that no entry names a wrong snapshot.
+int AddNumberedListEntry(HWND dialog, int listId, LPCSTR displayName, int number);
 
 // Reads the text of entry `item` into a process-heap block one byte longer
 // than LB_GETTEXTLEN says. FALSE when either query returns LB_ERR.

@@ -36,6 +36,10 @@ std::string TempPath() {
 bool Program::Start(const std::string& exe, const std::string& arguments) {
     std::string commandLine = "\"" + exe + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;
+    return StartCommandLine(commandLine);
+}
+
+bool Program::StartCommandLine(const std::string& commandLine) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::vector<char> mutableLine(commandLine.begin(), commandLine.end());

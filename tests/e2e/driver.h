@@ -21,6 +21,8 @@ std::string TempPath();
 struct Program {
     PROCESS_INFORMATION process{};
     bool Start(const std::string& exe, const std::string& arguments);
+    // Starts the command line as it is, the program's name unquoted if so written.
+    bool StartCommandLine(const std::string& commandLine);
     // Waits for the process to end; returns its exit code or -1 on time-out.
     int Wait(DWORD milliseconds);
     ~Program();

@@ -81,6 +81,35 @@ bool PlainRunLeavesNothing(const Run& run) {
     return ok;
 }
 
+// Typed without quotes (cmd, a batch file, a scheduled task), a program in a
+// Japanese folder still reads its arguments: none opens the main window, a
+// file with its switch goes to the load question.
+bool UnquotedJapaneseFolder(const Run& run) {
+    const std::string folder = TempPath() + "ツール";
+    const std::string exe = folder + "\\brelvane.exe";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    bool ok = Check(CopyFileA(run.exe.c_str(), exe.c_str(), FALSE) != 0, "copy brelvane.exe into a Japanese folder");
+    if (ok) {
+        Program program;
+        ok &= Check(program.StartCommandLine(exe), "start it without quotes and without arguments");
+        HWND main = WaitForDialog(program.process.dwProcessId, 30000, "Brelvane 2.4.1.8");
+        ok &= Check(main != nullptr, "the main window appears");
+        if (main) CloseWithCloseBox(main);
+        ok &= Check(program.Wait(60000) == 0, "exit code 0");
+    }
+    if (ok) {
+        Program program;
+        ok &= Check(program.StartCommandLine(exe + " \"C:\\a.ies\" /ies"), "start it without quotes with a file");
+        HWND question = WaitForDialog(program.process.dwProcessId, 30000, "現行のIE/OEの設定をファイルからロード");
+        ok &= Check(question != nullptr, "the IE/OE load question appears");
+        if (question) ClickButton(question, IDCANCEL);
+        ok &= Check(program.Wait(60000) == 0, "exit code 0");
+    }
+    DeleteFileA(exe.c_str());
+    RemoveDirectoryA(folder.c_str());
+    return ok;
+}
+
 // Not a check of ours: the first window of a fresh Wine prefix starts Wine's
 // desktop, and a program that asks for a window meanwhile is refused. The
 // test script runs this once before the suites so none of them meets that.
@@ -103,6 +132,7 @@ const std::vector<Scenario>& Scenarios() {
         std::vector<Scenario> all = {
             {"second_copy_sees_lock", SecondCopySeesLock},
             {"plain_run_leaves_nothing", PlainRunLeavesNothing},
+            {"unquoted_japanese_folder", UnquotedJapaneseFolder},
             {"desktop_ready", DesktopReady},
         };
         for (const Scenario& scenario : FlowScenarios()) all.push_back(scenario);

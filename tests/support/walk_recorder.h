@@ -14,6 +14,7 @@ namespace walktest {
 struct Visit {
     std::string key;  // "<null>" for a name read from an index
     std::string name;
+    int record;       // the index record's number; -1 for a live item
 };
 
 struct WalkRecorder {
@@ -34,13 +35,23 @@ struct WalkRecorder {
         for (const Visit& v : visits) names.push_back(v.name);
         return names;
     }
+    std::vector<int> Records() const {
+        std::vector<int> records;
+        for (const Visit& v : visits) records.push_back(v.record);
+        return records;
+    }
 
     static int OnItem(void* context, LPCSTR keyName, LPCSTR displayName) {
+        return Record(context, Visit{keyName ? keyName : "<null>", displayName, -1});
+    }
+    static int OnName(void* context, LPCSTR displayName, int record) {
+        return Record(context, Visit{"<null>", displayName, record});
+    }
+    static int Record(void* context, const Visit& visit) {
         WalkRecorder* recorder = static_cast<WalkRecorder*>(context);
-        recorder->visits.push_back(Visit{keyName ? keyName : "<null>", displayName});
+        recorder->visits.push_back(visit);
         return static_cast<int>(recorder->visits.size()) - 1 == recorder->stopAt ? 0 : 1;
     }
-    static int OnName(void* context, LPCSTR displayName) { return OnItem(context, nullptr, displayName); }
 };
 
 }  // namespace walktest

@@ -1,9 +1,10 @@
 // The file type association: what set-up shows for each state of the
 // registry, the six values OK writes under HKEY_CLASSES_ROOT, the removal of
-// unticked types, the takeover of another application's extension, and a
-// report for every failing step. The tests without fault injection also run
+// unticked types (ours only), the takeover of another application's
+// extension when its box is ticked, and a report for every failing step. The tests without fault injection also run
 // under Wine on its real registry and the real dialog template.
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/association.h"
@@ -105,10 +106,10 @@ protected:
         PutTreeAt(HKEY_CLASSES_ROOT, name, tree);
     }
     static void RemoveClassesKey(const std::string& name) { DeleteKeyTree(HKEY_CLASSES_ROOT, name); }
-    // Both types registered for another copy of the program, the extension
-    // of .ies pointing elsewhere: OK must rewrite all six values.
+    // Both types registered for another copy of the program: OK must
+    // rewrite all six values.
     static void PutStaleRegistration() {
-        PutClassesTree(".ies", DefaultValueTree("Other.Document"));
+        PutClassesTree(".ies", DefaultValueTree(kIeProgId));
         PutClassesTree(kIeProgId, IeProgId("C:\\Old\\brelvane.exe"));
         PutClassesTree(".ips", DefaultValueTree(kIpProgId));
         PutClassesTree(kIpProgId, IpProgId("C:\\Old\\brelvane.exe"));
@@ -145,7 +146,9 @@ TEST_F(AssociationTest, UntickingRemovesBothTypesWithTheirSubkeys) {
     RegTree withPrint = IeProgId("C:\\Old\\brelvane.exe");
     withPrint.subkeys[1].second.subkeys.emplace_back("print", DefaultValueTree("x"));
     PutClassesTree(kIeProgId, withPrint);
-    PutClassesTree(".ies", ForeignExtension());
+    RegTree ourExtension = ForeignExtension();
+    ourExtension.values = DefaultValueTree(kIeProgId).values;
+    PutClassesTree(".ies", ourExtension);
 
     Play(true, true, {IDC_ASSOC_IEOE, IDC_ASSOC_TCPIP, IDOK});
     EXPECT_EQ(IDOK, Run());
@@ -164,6 +167,7 @@ TEST_F(AssociationTest, NothingRegisteredOkWithBothUntickedChangesNothing) {
 }
 
 TEST_F(AssociationTest, CancelChangesNothing) {
+    PutClassesTree(".ies", DefaultValueTree(kIeProgId));
     PutClassesTree(kIeProgId, IeProgId("C:\\Old\\brelvane.exe"));
     Play(true, false, {IDC_ASSOC_IEOE, IDC_ASSOC_TCPIP, IDCANCEL});
     EXPECT_EQ(IDCANCEL, Run());
@@ -172,36 +176,125 @@ TEST_F(AssociationTest, CancelChangesNothing) {
     EXPECT_FALSE(ClassesKeyExists(kIpProgId));
 }
 
-// Another application's .ies: after Yes the box stays unticked; ticked, the
-// extension's value is taken over (its own subkeys stay); left unticked, the
-// key goes with its subkeys.
-TEST_F(AssociationTest, ForeignExtensionAfterYesIsTakenOverWhenTicked) {
-    PutClassesTree(".ies", ForeignExtension());
-    user::AnswerMessageBox(IDYES);
-    Play(false, false, {IDC_ASSOC_IEOE, IDOK});
-    EXPECT_EQ(IDOK, Run());
+// Every state an extension can be in, against what the user does with its
+// box. Registered means the extension names our ProgID and the ProgID is
+// there; another application's extension is replaced only after Yes to the
+// question that ticking its box asks, and never removed.
+enum class Start { Absent, Ours, Foreign, OursWithoutProgId };
+enum class Action { Tick, TickAnsweredNo, Untick, Leave, Cancel };
+enum class After { Gone, AsBefore, NamesUs, Fresh };  // NamesUs: the extension key as before, naming our ProgID
 
-    RegTree expected = ForeignExtension();
-    expected.values = DefaultValueTree(kIeProgId).values;
-    EXPECT_EQ(expected, ClassesTree(".ies"));
-    EXPECT_EQ(IeProgId(ProgramPath()), ClassesTree(kIeProgId));
+struct TableRow {
+    Start start;
+    Action action;
+    bool ticked;  // what set-up shows
+    bool asks;
+    After extension;
+    After progId;
+};
+
+const TableRow kTable[] = {
+    {Start::Absent, Action::Tick, false, false, After::NamesUs, After::Fresh},
+    {Start::Absent, Action::Untick, false, false, After::Gone, After::Gone},
+    {Start::Absent, Action::Leave, false, false, After::Gone, After::Gone},
+    {Start::Absent, Action::Cancel, false, false, After::Gone, After::Gone},
+    {Start::Ours, Action::Tick, true, false, After::NamesUs, After::Fresh},
+    {Start::Ours, Action::Untick, true, false, After::Gone, After::Gone},
+    {Start::Ours, Action::Leave, true, false, After::NamesUs, After::Fresh},
+    {Start::Ours, Action::Cancel, true, false, After::AsBefore, After::AsBefore},
+    {Start::Foreign, Action::Tick, false, true, After::NamesUs, After::Fresh},
+    {Start::Foreign, Action::TickAnsweredNo, false, true, After::AsBefore, After::Gone},
+    {Start::Foreign, Action::Untick, false, false, After::AsBefore, After::Gone},
+    {Start::Foreign, Action::Leave, false, false, After::AsBefore, After::Gone},
+    {Start::Foreign, Action::Cancel, false, false, After::AsBefore, After::AsBefore},
+    {Start::OursWithoutProgId, Action::Tick, false, false, After::NamesUs, After::Fresh},
+    {Start::OursWithoutProgId, Action::Untick, false, false, After::Gone, After::Gone},
+    {Start::OursWithoutProgId, Action::Leave, false, false, After::Gone, After::Gone},
+    {Start::OursWithoutProgId, Action::Cancel, false, false, After::AsBefore, After::Gone},
+};
+
+// One of the two types, as the table needs it.
+struct TypeUnderTest {
+    const char* extension;
+    const char* progId;
+    int checkBox;
+    RegTree (*progIdTree)(const std::string& program);
+};
+
+const TypeUnderTest kTypes[] = {
+    {".ies", kIeProgId, IDC_ASSOC_IEOE, IeProgId},
+    {".ips", kIpProgId, IDC_ASSOC_TCPIP, IpProgId},
+};
+
+class AssociationTableTest : public AssociationTest,
+                             public ::testing::WithParamInterface<std::tuple<size_t, size_t>> {
+protected:
+    const TableRow& Row() const { return kTable[std::get<0>(GetParam())]; }
+    const TypeUnderTest& Type() const { return kTypes[std::get<1>(GetParam())]; }
+
+    // The extension key and our ProgID before the dialog (empty: no key).
+    void PutStart(RegTree* extension, RegTree* progId) {
+        const RegTree stale = Type().progIdTree("C:\\Old\\brelvane.exe");
+        switch (Row().start) {
+        case Start::Absent: break;
+        case Start::Ours: *extension = DefaultValueTree(Type().progId), *progId = stale; break;
+        case Start::Foreign: *extension = ForeignExtension(), *progId = stale; break;
+        case Start::OursWithoutProgId: *extension = DefaultValueTree(Type().progId); break;
+        }
+        if (!extension->values.empty()) PutClassesTree(Type().extension, *extension);
+        if (!progId->subkeys.empty()) PutClassesTree(Type().progId, *progId);
+    }
+    void Play() {
+        const TableRow row = Row();
+        const int box = Type().checkBox;
+        user::PlayDialog(IDC_ASSOC_IEOE, [row, box](HWND dialog) {
+            EXPECT_EQ(row.ticked ? BST_CHECKED : BST_UNCHECKED, IsDlgButtonChecked(dialog, box));
+            const bool tick = row.action == Action::Tick || row.action == Action::TickAnsweredNo;
+            if ((tick && !row.ticked) || (row.action == Action::Untick && row.ticked)) user::Press(dialog, box);
+            const bool ticked = row.action == Action::Tick || (row.ticked && row.action != Action::Untick);
+            EXPECT_EQ(ticked ? BST_CHECKED : BST_UNCHECKED, IsDlgButtonChecked(dialog, box));
+            user::Press(dialog, row.action == Action::Cancel ? IDCANCEL : IDOK);
+        });
+        if (row.asks) user::AnswerMessageBox(row.action == Action::Tick ? IDYES : IDNO);
+    }
+    void ExpectKey(const std::string& name, After after, const RegTree& before, const RegTree& named,
+                   const RegTree& fresh) {
+        if (after == After::Gone || (after == After::AsBefore && before == RegTree{})) {
+            EXPECT_FALSE(ClassesKeyExists(name)) << name;
+            return;
+        }
+        EXPECT_EQ(after == After::AsBefore ? before : after == After::NamesUs ? named : fresh, ClassesTree(name))
+            << name;
+    }
+};
+
+TEST_P(AssociationTableTest, TouchesOnlyWhatIsOurs) {
+    RegTree extension, progId;
+    PutStart(&extension, &progId);
+    Play();
+    EXPECT_EQ(Row().action == Action::Cancel ? IDCANCEL : IDOK, Run());
+
+    RegTree named = extension;
+    named.values = DefaultValueTree(Type().progId).values;
+    ExpectKey(Type().extension, Row().extension, extension, named, RegTree{});
+    ExpectKey(Type().progId, Row().progId, progId, RegTree{}, Type().progIdTree(ProgramPath()));
+    const TypeUnderTest& other = kTypes[1 - std::get<1>(GetParam())];
+    EXPECT_FALSE(ClassesKeyExists(other.extension));
+    EXPECT_FALSE(ClassesKeyExists(other.progId));
+#if BRV_SIM
+    EXPECT_EQ(Row().asks ? 1u : 0u, sim::MessageBoxes().size());
+#endif
 }
 
-TEST_F(AssociationTest, ForeignExtensionAfterYesIsRemovedWhenLeftUnticked) {
-    PutClassesTree(".ips", ForeignExtension());
-    user::AnswerMessageBox(IDYES);
-    Play(false, false, {IDOK});
-    EXPECT_EQ(IDOK, Run());
-    EXPECT_FALSE(ClassesKeyExists(".ips"));
-}
-
-TEST_F(AssociationTest, ForeignExtensionAnsweredNoEndsTheDialogUnchanged) {
-    PutClassesTree(".ies", ForeignExtension());
-    user::AnswerMessageBox(IDNO);
-    EXPECT_EQ(IDCANCEL, Run());
-    EXPECT_EQ(ForeignExtension(), ClassesTree(".ies"));
-    EXPECT_FALSE(ClassesKeyExists(kIeProgId));
-}
+// Under Wine each row plays a real dialog: one type there, both here.
+#if BRV_SIM
+const size_t kTypesPlayed = 2;
+#else
+const size_t kTypesPlayed = 1;
+#endif
+INSTANTIATE_TEST_SUITE_P(EveryStartAndAction, AssociationTableTest,
+                         ::testing::Combine(::testing::Range<size_t>(0, sizeof kTable / sizeof kTable[0]),
+                                            ::testing::Range<size_t>(0, kTypesPlayed)));
 
 #if BRV_SIM
 
@@ -225,31 +318,28 @@ void ExpectReportBox(const sim::MessageBoxCall& box, HWND owner, const std::stri
     EXPECT_EQ(ExpectedReport(context, code), box.text);
 }
 
-TEST_F(AssociationTest, NoToTheIesQuestionAsksNothingMore) {
+// The question of each type comes when its box is ticked, owned by the
+// dialog; No unticks the box and asks nothing more.
+TEST_F(AssociationTest, TickingAForeignExtensionAsksItsOwnQuestion) {
     PutClassesTree(".ies", ForeignExtension());
-    PutClassesTree(".ips", ForeignExtension());
+    PutClassesTree(".ips", DefaultValueTree("Other.Settings"));
     sim::QueueMessageBoxAnswer(IDNO);
+    sim::QueueMessageBoxAnswer(IDYES);
+    HWND seen = nullptr;
+    Play(false, false, {IDC_ASSOC_IEOE, IDC_ASSOC_TCPIP}, &seen);
     EXPECT_EQ(IDCANCEL, Run());
-    ASSERT_EQ(1u, sim::MessageBoxes().size());
+    ASSERT_EQ(2u, sim::MessageBoxes().size());
     ExpectQuestion(sim::MessageBoxes()[0], kIesQuestion, "拡張子.ies設定上書き許可");
-    EXPECT_EQ(ForeignExtension(), ClassesTree(".ips"));
-}
-
-TEST_F(AssociationTest, NoToTheIpsQuestionLeavesTheIeOeRegistrationAlone) {
-    PutClassesTree(".ies", DefaultValueTree(kIeProgId));
-    PutClassesTree(kIeProgId, IeProgId("C:\\Old\\brelvane.exe"));
-    PutClassesTree(".ips", ForeignExtension());
-    sim::QueueMessageBoxAnswer(IDNO);
-    EXPECT_EQ(IDCANCEL, Run());
-    ASSERT_EQ(1u, sim::MessageBoxes().size());
-    ExpectQuestion(sim::MessageBoxes()[0], kIpsQuestion, "拡張子.ips設定上書き許可");
-    EXPECT_EQ(IeProgId("C:\\Old\\brelvane.exe"), ClassesTree(kIeProgId));
-    EXPECT_EQ(ForeignExtension(), ClassesTree(".ips"));
+    ExpectQuestion(sim::MessageBoxes()[1], kIpsQuestion, "拡張子.ips設定上書き許可");
+    EXPECT_EQ(seen, sim::MessageBoxes()[0].owner);
+    EXPECT_EQ(ForeignExtension(), ClassesTree(".ies"));
+    EXPECT_EQ(DefaultValueTree("Other.Settings"), ClassesTree(".ips"));
 }
 
 // The existence test asks for no access, so a key the user may not read
 // still counts as registered.
 TEST_F(AssociationTest, RegisteredKeyWithoutReadAccessStillCounts) {
+    PutClassesTree(".ies", DefaultValueTree(kIeProgId));
     PutClassesTree(kIeProgId, IeProgId("C:\\Old\\brelvane.exe"));
     sim::RegDenyAccess(std::string("HKEY_CLASSES_ROOT\\") + kIeProgId, KEY_READ);
     Play(true, false, {IDCANCEL});
@@ -282,19 +372,22 @@ TEST_F(AssociationTest, Windows95FamilyRewritesARegisteredTcpipType) {
     ExpectRegistered("C:\\Program Files\\Brelvane\\brelvane.exe");
 }
 
-TEST_F(AssociationTest, Windows95FamilyClearsATakenOverTcpipExtension) {
+// Its box cannot be ticked there, so another application's .ips stays.
+TEST_F(AssociationTest, Windows95FamilyKeepsAForeignTcpipExtension) {
     sim::SetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 0);
     PutClassesTree(".ips", ForeignExtension());
-    sim::QueueMessageBoxAnswer(IDYES);
+    PutClassesTree(kIpProgId, IpProgId("C:\\Old\\brelvane.exe"));
     bool enabled = true;
     user::PlayDialog(IDC_ASSOC_IEOE, [&enabled](HWND dialog) {
         enabled = IsWindowEnabled(GetDlgItem(dialog, IDC_ASSOC_TCPIP)) != FALSE;
         EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, IDC_ASSOC_TCPIP));
+        user::Press(dialog, IDC_ASSOC_TCPIP);
         user::Press(dialog, IDOK);
     });
     EXPECT_EQ(IDOK, Run());
     EXPECT_FALSE(enabled);
-    EXPECT_FALSE(ClassesKeyExists(".ips"));
+    EXPECT_TRUE(sim::MessageBoxes().empty());
+    EXPECT_EQ(ForeignExtension(), ClassesTree(".ips"));
     EXPECT_FALSE(ClassesKeyExists(kIpProgId));
 }
 
@@ -310,6 +403,7 @@ TEST_F(AssociationTest, NtFamilyLeavesTheTcpipBoxEnabled) {
 // Set-up that cannot read the registry reports, stops, and leaves OK
 // disabled: the unticked boxes would otherwise remove keys never examined.
 struct InitFailure {
+    const char* function;
     const char* subject;
     const char* context;
     bool ieTicked;
@@ -318,9 +412,12 @@ struct InitFailure {
 class AssociationInitFailureTest : public AssociationTest, public ::testing::WithParamInterface<InitFailure> {};
 
 TEST_P(AssociationInitFailureTest, ReportsAndKeepsOkDisabled) {
-    if (GetParam().ieTicked) PutClassesTree(kIeProgId, IeProgId("C:\\Old\\brelvane.exe"));
+    if (GetParam().ieTicked) {
+        PutClassesTree(".ies", DefaultValueTree(kIeProgId));
+        PutClassesTree(kIeProgId, IeProgId("C:\\Old\\brelvane.exe"));
+    }
     PutClassesTree(".ips", ForeignExtension());
-    sim::FailCall("RegOpenKeyExA", 1, ERROR_ACCESS_DENIED, GetParam().subject);
+    sim::FailCall(GetParam().function, 1, ERROR_ACCESS_DENIED, GetParam().subject);
     HWND seen = nullptr;
     user::PlayDialog(IDC_ASSOC_IEOE, [&seen](HWND dialog) {
         seen = dialog;
@@ -335,7 +432,7 @@ TEST_P(AssociationInitFailureTest, ReportsAndKeepsOkDisabled) {
     });
     EXPECT_EQ(IDCANCEL, Run());
 
-    ASSERT_EQ(1u, sim::MessageBoxes().size());  // no question about the foreign .ips
+    ASSERT_EQ(1u, sim::MessageBoxes().size());
     ExpectReportBox(sim::MessageBoxes()[0], seen, GetParam().context, ERROR_ACCESS_DENIED);
     EXPECT_EQ(ForeignExtension(), ClassesTree(".ips"));
 }
@@ -343,12 +440,16 @@ TEST_P(AssociationInitFailureTest, ReportsAndKeepsOkDisabled) {
 INSTANTIATE_TEST_SUITE_P(
     EachExamination, AssociationInitFailureTest,
     ::testing::Values(
-        InitFailure{"HKEY_CLASSES_ROOT\\Morvik.InternetExplorerSettings",
+        InitFailure{"RegOpenKeyExA", "HKEY_CLASSES_ROOT\\Morvik.InternetExplorerSettings",
                     "レジストリキー\"HKEY_CLASSES_ROOT\\Morvik.InternetExplorerSettings\"が見つかりません。", false},
-        InitFailure{"HKEY_CLASSES_ROOT\\.ies", "レジストリキー\"HKEY_CLASSES_ROOT\\.ies\"が見つかりません。", false},
-        InitFailure{"HKEY_CLASSES_ROOT\\Morvik.InternetProtocolSettings",
+        InitFailure{"RegOpenKeyExA", "HKEY_CLASSES_ROOT\\.ies",
+                    "レジストリキー\"HKEY_CLASSES_ROOT\\.ies\"が見つかりません。", false},
+        InitFailure{"RegOpenKeyExA", "HKEY_CLASSES_ROOT\\Morvik.InternetProtocolSettings",
                     "レジストリキー\"HKEY_CLASSES_ROOT\\Morvik.InternetProtocolSettings\"が見つかりません。", true},
-        InitFailure{"HKEY_CLASSES_ROOT\\.ips", "レジストリキー\"HKEY_CLASSES_ROOT\\.ips\"が見つかりません。", true}));
+        InitFailure{"RegOpenKeyExA", "HKEY_CLASSES_ROOT\\.ips",
+                    "レジストリキー\"HKEY_CLASSES_ROOT\\.ips\"が見つかりません。", true},
+        InitFailure{"RegQueryValueExA", "HKEY_CLASSES_ROOT\\.ips\\",
+                    "レジストリ値\"HKEY_CLASSES_ROOT\\.ips\\\"から値を取得できません。", true}));
 
 // Every create and set OK does, in order: a failure is reported once with
 // its own text, the dialog stays open, the values written before it stay and

@@ -418,6 +418,7 @@ TEST_F(MainWindowTest, Windows95AssociationKeepsTheTcpipTypeItCannotChange) {
     sim::SetVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10);
     sim::SetModuleFileName("C:\\Brelvane\\brelvane.exe");
     sim::RegPutKey("HKEY_CLASSES_ROOT\\Morvik.InternetProtocolSettings");
+    sim::RegPut("HKEY_CLASSES_ROOT\\.ips", "", REG_SZ, ieoetest::Sz("Morvik.InternetProtocolSettings"));
     Play([](HWND dialog, int) {
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_ASSOC_TCPIP)));
         EXPECT_EQ(static_cast<UINT>(BST_CHECKED), IsDlgButtonChecked(dialog, IDC_ASSOC_TCPIP));

@@ -1,12 +1,17 @@
-// The command-line parser: the path token goes to ProfileFilePath and the
-// switch after it picks the mode. Pure byte work, so it runs on the
-// simulation and under Wine alike.
+// The command line: the program's name skipped as Windows reads it, then the
+// path token goes to ProfileFilePath and the switch after it picks the mode.
+// Pure byte work, so it runs on the simulation and under Wine alike.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "app/modes.h"
+#include "app/startup.h"
 #include "base/workarea.h"
+
+#if BRV_SIM
+#include "testenv.h"
+#endif
 
 namespace {
 
@@ -78,5 +83,47 @@ TEST(ParseCommandLine, TokenIsCutAt260Bytes) {
     EXPECT_EQ(kModeIeOe, ParseCommandLine(quoted.c_str()));
     EXPECT_EQ(std::string(259, 'd') + " ", ProfileFilePath);
 }
+
+// What follows the program's name, as Windows splits off the name: quoted up
+// to the closing quote (an unclosed one takes the whole line), unquoted up to
+// the first space or tab; any other byte, cp932 lead bytes among them, is
+// part of the name. The blanks after the name are skipped.
+TEST(SkipProgramName, TableOfCommandLines) {
+    const struct {
+        const char* commandLine;
+        const char* arguments;
+    } cases[] = {
+        {"brelvane.exe", ""},
+        {"brelvane.exe   ", ""},
+        {"C:\\ツール\\brelvane.exe", ""},
+        {"C:\\ツール\\brelvane.exe \"D:\\a.ies\" /ies", "\"D:\\a.ies\" /ies"},
+        {"C:\\ﾂｰﾙ\\ｿﾌﾄ.exe D:\\a.ips /ips", "D:\\a.ips /ips"},  // single-byte kana, 0xA1-0xDF
+        {"\"C:\\Program Files\\ツール\\brelvane.exe\" \"D:\\My Files\\a.ies\" /ies", "\"D:\\My Files\\a.ies\" /ies"},
+        {"\"C:\\a b\\brelvane.exe\"\"D:\\a.ies\" /ies", "\"D:\\a.ies\" /ies"},  // no blank after the quote
+        {"\"C:\\a b\\brelvane.exe\"x /ies", "x /ies"},
+        {"\"C:\\never closed.exe /ies", ""},
+        {"\"\" /ies", "/ies"},
+        {"brelvane.exe\t/ies", "/ies"},
+        {"brelvane.exe \t D:\\a.ies /ies", "D:\\a.ies /ies"},
+        {"C:\\Tools\\brelvane\"x y\".exe D:\\a.ies /ies", "y\".exe D:\\a.ies /ies"},  // a quote inside the name does not group
+        {"", ""},
+        {" D:\\a.ies /ies", "D:\\a.ies /ies"},  // an empty name
+    };
+    for (const auto& c : cases) {
+        std::string line = c.commandLine;
+        EXPECT_STREQ(c.arguments, SkipProgramName(&line[0])) << "command line: " << c.commandLine;
+    }
+}
+
+#if BRV_SIM
+TEST(SkipProgramName, ProgramArgumentsComeFromTheProcessCommandLine) {
+    sim::SetCommandLine("C:\\ツール\\brelvane.exe \"D:\\a.ies\" /ies");
+    EXPECT_STREQ("\"D:\\a.ies\" /ies", ProgramArguments());
+    EXPECT_EQ(kModeIeOe, ParseCommandLine(ProgramArguments()));
+    EXPECT_STREQ("D:\\a.ies", ProfileFilePath);
+    sim::SetCommandLine("C:\\ツール\\brelvane.exe");
+    EXPECT_STREQ("", ProgramArguments());
+}
+#endif
 
 }  // namespace

@@ -92,6 +92,17 @@ TEST_F(StartupTest, TemporaryPathThatCannotBeHadEndsTheRun) {
     EXPECT_EQ(directoriesBefore, sim::CallCount("CreateDirectoryA"));
 }
 
+// GetTempPathA tells a path too long for the buffer only by its length and
+// leaves the last error as it was: the report must not show a stale text.
+TEST_F(StartupTest, TemporaryPathTooLongIsReportedAsSuch) {
+    sim::SetTempPath("C:\\" + std::string(300, 't') + "\\");
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(0, Run(""));
+    ASSERT_EQ(1u, sim::MessageBoxes().size());
+    EXPECT_EQ(ExpectedReport("テンポラリディレクトリのパスを取得できません。", ERROR_INSUFFICIENT_BUFFER),
+              sim::MessageBoxes()[0].text);
+}
+
 TEST_F(StartupTest, ExistingBaseFolderIsNotAnError) {
     ASSERT_TRUE(CreateDirectoryA(kBase, nullptr));
     EXPECT_EQ(0, Run(""));

@@ -135,6 +135,31 @@ TEST_F(IndexFileTest, AppendFailures) {
     }
 }
 
+// The pad byte cannot be written, and the half record cannot be cut off
+// either: the index is no longer whole, and the user hears of both.
+TEST_F(IndexFileTest, HalfRecordThatCannotBeCutOffIsReported) {
+    const struct {
+        const char* function;
+        int nth;
+    } faults[] = {{"SetFilePointer", 2}, {"SetEndOfFile", 1}};
+    for (const auto& f : faults) {
+        SCOPED_TRACE(f.function);
+        DeleteFileA(Path().c_str());
+        ASSERT_EQ(1, Append("A"));
+        const size_t before = sim::MessageBoxes().size();
+        sim::FailCall("WriteFile", 2, ERROR_DISK_FULL, kGatewayIndexName);
+        sim::FailCall(f.function, f.nth, ERROR_ACCESS_DENIED, kGatewayIndexName);
+        EXPECT_EQ(0, Append("B"));
+        ASSERT_EQ(before + 2, sim::MessageBoxes().size());
+        EXPECT_EQ(ExpectedReport("アダプタの情報をテンポラリファイル\"" + Path() + "\"に書き込めません。", ERROR_DISK_FULL),
+                  sim::MessageBoxes()[before].text);
+        EXPECT_EQ(ExpectedReport("テンポラリファイル\"" + Path() + "\"から書きかけのレコードを削除できません。",
+                                 ERROR_ACCESS_DENIED),
+                  sim::MessageBoxes()[before + 1].text);
+        EXPECT_EQ(std::string("A\0\0B\0", 5), ReadBytes(Path()));
+    }
+}
+
 TEST_F(IndexFileTest, ReadFailures) {
     WriteBytes(Path(), std::string("A\0\0", 3));
     struct {

@@ -1,6 +1,7 @@
 // The entry list helpers on the product's dialog template 112, played by the
-// scripted user: item data as the add order, reading entries back (LB_ERR is
-// no entry), and telling apart entries that carry the same name.
+// scripted user: item data as given, an entry the list refuses, reading
+// entries back (LB_ERR is no entry), and telling apart entries that carry
+// the same name.
 #include "settings/list_entry.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,8 @@ protected:
         std::vector<std::string> copy(names.begin(), names.end());
         bool ran = false;
         sim::QueueDialogScript([&](HWND dialog, int) {
-            for (const std::string& name : copy) EXPECT_EQ(1, AddListEntry(dialog, IDC_ENTRY_LIST, name.c_str()));
+            for (size_t i = 0; i < copy.size(); ++i)
+                EXPECT_EQ(1, AddNumberedListEntry(dialog, IDC_ENTRY_LIST, copy[i].c_str(), static_cast<int>(i)));
             body(dialog);
             ran = true;
         });
@@ -45,6 +47,29 @@ TEST_F(ListEntryTest, EntriesAreSortedAndCarryTheirAddOrder) {
         EXPECT_EQ(0, ListEntryNumber(dialog, IDC_ENTRY_LIST, 1));
         EXPECT_EQ(1, ListEntryNumber(dialog, IDC_ENTRY_LIST, 2));
     });
+}
+
+// A refused entry or number is reported, and no entry is left without its
+// own number: it would name another record's snapshot.
+TEST_F(ListEntryTest, EntryOrNumberTheListRefusesIsReportedAndLeavesNoEntry) {
+    for (const char* message : {"1007\\LB_ADDSTRING", "1007\\LB_SETITEMDATA"}) {
+        SCOPED_TRACE(message);
+        const size_t before = sim::MessageBoxes().size();
+        WithList({"Akira"}, [message](HWND dialog) {
+            sim::FailCall("SendDlgItemMessageA", 1, 0, message);
+            EXPECT_EQ(0, AddNumberedListEntry(dialog, IDC_ENTRY_LIST, "Taro", 7));
+            EXPECT_EQ(1, SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_GETCOUNT, 0, 0));
+            EXPECT_EQ(1, AddNumberedListEntry(dialog, IDC_ENTRY_LIST, "Taro", 7));
+            EXPECT_EQ(7, ListEntryNumber(dialog, IDC_ENTRY_LIST, 1));
+            sim::FailCall("SendDlgItemMessageA", 1, 0, "1007\\LB_ADDSTRING");
+            EXPECT_EQ(0, AddListEntry(dialog, IDC_ENTRY_LIST, "Jiro"));
+        });
+        ASSERT_EQ(before + 2, sim::MessageBoxes().size());
+        EXPECT_EQ(ExpectedReport("項目\"Taro\"を一覧に追加できません。", ERROR_INVALID_INDEX),
+                  sim::MessageBoxes()[before].text);
+        EXPECT_EQ(ExpectedReport("項目\"Jiro\"を一覧に追加できません。", ERROR_INVALID_INDEX),
+                  sim::MessageBoxes()[before + 1].text);
+    }
 }
 
 TEST_F(ListEntryTest, EntryThatIsNotThereIsLbErr) {

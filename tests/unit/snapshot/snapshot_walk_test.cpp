@@ -66,11 +66,13 @@ TEST_F(SnapshotWalkTest, IndexNamesAreVisitedUntilTheVisitorStops) {
     names.stopAt = 1;
     EXPECT_EQ(-1, names.ReadIndex("tcpip", Dir().c_str()));
     EXPECT_EQ((Events{"LAN1", "LAN2"}), names.Names());
+    EXPECT_EQ((std::vector<int>{0, 1}), names.Records());
     Put("gateway", std::string("A\0\0B", 4));
     walktest::WalkRecorder two;
     two.stopAt = 1;
     EXPECT_EQ(-1, two.ReadIndex("gateway", Dir().c_str()));
     EXPECT_EQ((Events{"A", "B"}), two.Names());
+    EXPECT_EQ((std::vector<int>{0, 1}), two.Records());
 }
 
 }  // namespace

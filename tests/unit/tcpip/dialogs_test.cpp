@@ -232,6 +232,26 @@ TEST_F(TcpipPairingTest, RecordThatCannotBeWrittenShiftsNothing) {
     EXPECT_TRUE(HasSaved(kGuidExtra));
 }
 
+// Load: a list box that refuses an entry, or its number, would leave the
+// later entries naming the snapshots of the ones before them. Set-up fails
+// with a report instead, and nothing is applied.
+TEST_F(TcpipPairingTest, EntryTheLoadListRefusesAppliesNothing) {
+    FourConnections();
+    EXPECT_EQ(1, SaveWith());
+    for (const char* message : {"1007\\LB_ADDSTRING", "1007\\LB_SETITEMDATA"}) {
+        SCOPED_TRACE(message);
+        EmptyWork();
+        for (const auto& entry : saved_) ReplaceLive(entry.first, Changed(entry.first));
+        const size_t before = Boxes();
+        sim::FailCall("SendDlgItemMessageA", 2, 0, message);
+        EXPECT_EQ(2, LoadWith());
+        EXPECT_EQ(before + 1, Boxes());
+        EXPECT_TRUE(Boxes() > before &&
+                    IsSystemErrorBox(sim::MessageBoxes()[before], "項目\"B\"を一覧に追加できません。"));
+        for (const auto& entry : saved_) EXPECT_TRUE(IsChanged(entry.first.c_str())) << entry.first;
+    }
+}
+
 TEST_F(TcpipPairingTest, IndexThatCannotBeOpenedOrMovedInSkipsOnlyThatConnection) {
     FourConnections();
     // CreateFileA on "tcpip": A's append (A's count finds no file), B's
