@@ -6,7 +6,6 @@
 #include "ieoe/identities.h"
 #include "ieoe/internet_options.h"
 #include "resources/resource.h"
-#include "settings/index_file.h"
 #include "settings/settings_dialog.h"
 #include "snapshot/profile_header.h"
 #include "winapi/guards.h"
@@ -21,7 +20,7 @@ const SettingsGroup kIeOeGroup = {
     WalkIdentities, LiveIdentityRank, HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kIdentityAccountsFormat,
     OpenAccountTree, FindLiveAccountTree,
     "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。",
-    kGatewayIndexName, kProfileKindIeOe, FALSE, &kInternetOptions,
+    "gateway", kProfileKindIeOe, FALSE, &kInternetOptions,
     IDD_IEOE, IeOeSaveDialogProc, IeOeLoadDialogProc,
     "現行のIE/OEの設定をファイルにセーブ", "ファイルにセーブするアカウントの項目を選択します。",
     "現行のIE/OEの設定をファイルにロード", "ファイルからロードするアカウントの項目を選択します。",

@@ -3,7 +3,6 @@
 
 #include "base/report.h"
 #include "resources/resource.h"
-#include "settings/index_file.h"
 #include "settings/settings_dialog.h"
 #include "snapshot/profile_header.h"
 #include "tcpip/adapter_snapshots.h"
@@ -19,7 +18,7 @@ const SettingsGroup kTcpipGroup = {
     WalkAdapters, LiveAdapterRank, HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kInterfacesFormat,
     OpenInterfacesKey, FindInterfacesTree,
     "レジストリキー\"HKEY_LOCAL_MACHINE\\%s\"を作成し、フルアクセスを適用できません。",
-    kTcpipIndexName, kProfileKindTcpip, TRUE, nullptr,
+    "tcpip", kProfileKindTcpip, TRUE, nullptr,
     IDD_TCPIP, TcpipSaveDialogProc, TcpipLoadDialogProc,
     "現行のTCP/IPの設定をファイルにセーブ", "ファイルにセーブするネットワークの項目を選択します。",
     "現行のTCP/IPの設定をファイルにロード", "ファイルからロードするネットワークの項目を選択します。",

@@ -9,6 +9,7 @@
 
 #include "ieoe/ieoe_group.h"
 #include "resources/resource.h"
+#include "tcpip/tcpip_group.h"
 #include "tests/unit/brvprofile/tool_test_util.h"
 
 namespace {
@@ -126,8 +127,8 @@ TEST_F(InspectTest, ShowTreePrintsEachSnapshotBelowWhereItGoes) {
 
 TEST_F(InspectTest, ShowOfATcpipFileNamesTheComputerAndConnections) {
     ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindTcpip, "BUILD01", "本社3階"));
-    ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kTcpipIndexName, "ローカル エリア接続"));
-    ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kTcpipIndexName, "LAN2"));
+    ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kTcpipGroup.indexName, "ローカル エリア接続"));
+    ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kTcpipGroup.indexName, "LAN2"));
     Write("tcpip.0", snaptest::Value("EnableDHCP", REG_DWORD, Dword(0)) +
                          snaptest::Value("IPAddress", REG_MULTI_SZ, std::string("192.168.1.20\0\0", 14)));
     Write("tcpip.1", snaptest::Value("EnableDHCP", REG_DWORD, Dword(1)));

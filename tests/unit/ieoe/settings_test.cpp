@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ieoe/identities.h"
+#include "ieoe/ieoe_group.h"
 #include "settings/index_file.h"
 #include "walk_recorder.h"
 #include "tests/unit/ieoe/ieoe_test_util.h"
@@ -84,7 +85,7 @@ TEST_F(IdentityWalkTest, RankCountsEarlierIdentitiesOfTheSameName) {
 
 TEST_F(IdentityWalkTest, GatewayReaderHandsOnEveryName) {
     WriteBytes(std::string(WorkDirectory) + "gateway", std::string("A\0\0\0\0B\0\0", 8));
-    ASSERT_EQ(1, recorder.ReadIndex(kGatewayIndexName));
+    ASSERT_EQ(1, recorder.ReadIndex(kIeOeGroup.indexName));
     ASSERT_EQ(3u, visits.size());
     EXPECT_EQ("<null>", visits[0].key);
     EXPECT_EQ("A", visits[0].name);
@@ -94,15 +95,15 @@ TEST_F(IdentityWalkTest, GatewayReaderHandsOnEveryName) {
 
 TEST_F(IdentityWalkTest, RecordCountIsWhatAReadingVisits) {
     const std::string path = std::string(WorkDirectory) + "gateway";
-    EXPECT_EQ(0, CountIndexRecords(nullptr, WorkDirectory, kGatewayIndexName)) << "no file yet";
+    EXPECT_EQ(0, CountIndexRecords(nullptr, WorkDirectory, kIeOeGroup.indexName)) << "no file yet";
     WriteBytes(path, std::string("x\0\0y\0\0z\0\0", 9));
-    EXPECT_EQ(3, CountIndexRecords(nullptr, WorkDirectory, kGatewayIndexName));
+    EXPECT_EQ(3, CountIndexRecords(nullptr, WorkDirectory, kIeOeGroup.indexName));
     WriteBytes(path, std::string("A\0\0B\0", 5));
-    EXPECT_EQ(2, CountIndexRecords(nullptr, WorkDirectory, kGatewayIndexName)) << "last pad byte missing";
+    EXPECT_EQ(2, CountIndexRecords(nullptr, WorkDirectory, kIeOeGroup.indexName)) << "last pad byte missing";
     WriteBytes(path, std::string("A\0\0Bob", 6));
-    EXPECT_EQ(2, CountIndexRecords(nullptr, WorkDirectory, kGatewayIndexName)) << "last terminator missing";
+    EXPECT_EQ(2, CountIndexRecords(nullptr, WorkDirectory, kIeOeGroup.indexName)) << "last terminator missing";
     CHAR name[kIndexSnapshotNameSize];
-    FormIndexSnapshotName(kTcpipIndexName, 10, name);
+    FormIndexSnapshotName("tcpip", 10, name);
     EXPECT_STREQ("tcpip.10", name);
 }
 

@@ -8,6 +8,7 @@
 
 #include "settings/index_file.h"
 #include "tcpip/adapters.h"
+#include "tcpip/tcpip_group.h"
 #include "tests/unit/tcpip/tcpip_test_util.h"
 #include "walk_recorder.h"
 
@@ -34,7 +35,7 @@ protected:
     int Walk() { return recorder.Walk(WalkAdapters); }
     int ReadIndex(const std::string& bytes) {
         WriteBytes(std::string(WorkDirectory) + "tcpip", bytes);
-        return recorder.ReadIndex(kTcpipIndexName);
+        return recorder.ReadIndex(kTcpipGroup.indexName);
     }
     std::vector<std::string> Names() const { return recorder.Names(); }
     void ThreeConnections() {
@@ -211,7 +212,7 @@ TEST_F(AdapterWalkTest, RankAfterAReportedFailureIsMinusOne) {
 }
 
 TEST_F(AdapterWalkTest, IndexThatCannotBeOpened) {
-    EXPECT_EQ(0, recorder.ReadIndex(kTcpipIndexName));
+    EXPECT_EQ(0, recorder.ReadIndex(kTcpipGroup.indexName));
     EXPECT_TRUE(OneSystemErrorBox("テンポラリファイル\"" + std::string(WorkDirectory) +
                                       "tcpip\"に読み込みアクセスを適用できません。",
                                   ERROR_FILE_NOT_FOUND));
