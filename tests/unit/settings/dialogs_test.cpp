@@ -363,6 +363,20 @@ TYPED_TEST(SettingsDialogTest, LockedTargetThenSecondOkHoldsEachItemOnce) {
     EXPECT_TRUE(IsSystemErrorBox(sim::MessageBoxes()[0], std::string(ProfileFilePath) + "に上書きできません。"));
 }
 
+// The disk stays full: the dialog stays open and the file the user chose
+// to replace is still there, byte for byte.
+TYPED_TEST(SettingsDialogTest, FullDiskDuringASaveOverAnExistingFileKeepsIt) {
+    this->Machine();
+    const std::string old = "an earlier profile " + std::string(5000, 'x');
+    this->WriteBytes(ProfileFilePath, old);
+    sim::FailCallsFrom("WriteFile", 1, ERROR_DISK_FULL, "~brv0000.tmp");
+    EXPECT_TRUE(this->StaysOpenAfterOk(TypeParam::SaveProc()));
+    sim::ClearFaults();
+    ASSERT_EQ(1u, this->Boxes());
+    EXPECT_EQ(old, this->ReadBytes(ProfileFilePath));
+    EXPECT_EQ((Strings{"saved" + std::string(TypeParam::Group().extension)}), this->ListFiles(this->Dir()));
+}
+
 TYPED_TEST(SettingsDialogTest, CancelEndsWithTwoAndWritesNothing) {
     this->Machine();
     EXPECT_EQ(2, this->Run(TypeParam::SaveProc(), [](HWND dialog) { sim::Click(dialog, IDCANCEL); }));
@@ -417,6 +431,24 @@ TYPED_TEST(SettingsDialogTest, TwoItemsOfOneNameKeepTheirOwnSettings) {
 }
 
 // ---- load -------------------------------------------------------------------
+
+// A list box that refuses an entry, or its number, would leave the later
+// entries naming the snapshots of the ones before them. Set-up fails with a
+// report instead, and nothing is applied.
+TYPED_TEST(SettingsDialogTest, EntryTheLoadListRefusesAppliesNothing) {
+    this->SaveAndChange();
+    for (const char* message : {"1007\\LB_ADDSTRING", "1007\\LB_SETITEMDATA"}) {
+        SCOPED_TRACE(message);
+        const size_t before = this->Boxes();
+        sim::FailCall("SendDlgItemMessageA", 2, 0, message);
+        EXPECT_EQ(2, this->LoadWith());
+        sim::ClearFaults();
+        ASSERT_EQ(before + 1, this->Boxes());
+        EXPECT_TRUE(IsSystemErrorBox(sim::MessageBoxes()[before], "項目\"Hanako\"を一覧に追加できません。"));
+        for (int i = 0; i < 3; ++i) EXPECT_TRUE(this->Is(this->changed_, i)) << i;
+        this->EmptyWork();
+    }
+}
 
 TYPED_TEST(SettingsDialogTest, LoadShowsTheHeaderAndTheSavedEntriesSelected) {
     this->SaveAndChange();

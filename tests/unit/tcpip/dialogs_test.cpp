@@ -162,20 +162,6 @@ TEST_F(TcpipDialogTest, TargetInAFolderThatDoesNotExistIsReportedOnceAndTheDialo
     EXPECT_TRUE(ListFiles(WorkDirectory).empty());
 }
 
-// The disk stays full: the dialog stays open and the file the user chose
-// to replace is still there, byte for byte.
-TEST_F(TcpipDialogTest, FullDiskDuringASaveOverAnExistingFileKeepsIt) {
-    Machine();
-    const std::string old = "an earlier profile " + std::string(5000, 'x');
-    WriteBytes(ProfileFilePath, old);
-    sim::FailCallsFrom("WriteFile", 1, ERROR_DISK_FULL, "~brv0000.tmp");
-    EXPECT_TRUE(StaysOpenAfterOk(TcpipSaveDialogProc));
-    sim::ClearFaults();
-    ASSERT_EQ(1u, Boxes());
-    EXPECT_EQ(old, ReadBytes(ProfileFilePath));
-    EXPECT_EQ((std::vector<std::string>{"saved.ips"}), ListFiles(Dir()));
-}
-
 // ---- save: a connection that is not saved leaves no gap ----------------------
 
 class TcpipPairingTest : public TcpipDialogTest {
@@ -230,26 +216,6 @@ TEST_F(TcpipPairingTest, RecordThatCannotBeWrittenShiftsNothing) {
     EXPECT_TRUE(IsChanged(kGuidWifi));
     EXPECT_TRUE(HasSaved(kGuidLocal2));
     EXPECT_TRUE(HasSaved(kGuidExtra));
-}
-
-// Load: a list box that refuses an entry, or its number, would leave the
-// later entries naming the snapshots of the ones before them. Set-up fails
-// with a report instead, and nothing is applied.
-TEST_F(TcpipPairingTest, EntryTheLoadListRefusesAppliesNothing) {
-    FourConnections();
-    EXPECT_EQ(1, SaveWith());
-    for (const char* message : {"1007\\LB_ADDSTRING", "1007\\LB_SETITEMDATA"}) {
-        SCOPED_TRACE(message);
-        EmptyWork();
-        for (const auto& entry : saved_) ReplaceLive(entry.first, Changed(entry.first));
-        const size_t before = Boxes();
-        sim::FailCall("SendDlgItemMessageA", 2, 0, message);
-        EXPECT_EQ(2, LoadWith());
-        EXPECT_EQ(before + 1, Boxes());
-        EXPECT_TRUE(Boxes() > before &&
-                    IsSystemErrorBox(sim::MessageBoxes()[before], "項目\"B\"を一覧に追加できません。"));
-        for (const auto& entry : saved_) EXPECT_TRUE(IsChanged(entry.first.c_str())) << entry.first;
-    }
 }
 
 TEST_F(TcpipPairingTest, IndexThatCannotBeOpenedOrMovedInSkipsOnlyThatConnection) {
