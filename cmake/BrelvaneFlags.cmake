@@ -20,6 +20,31 @@ endif()
 if(MINGW)
   # No libstdc++/libgcc/winpthread DLLs beside the executables.
   add_link_options(-static -static-libgcc -static-libstdc++)
+  # The oldest Windows each build starts on: 2000 for 32-bit, XP x64 and
+  # Server 2003 for 64-bit. What the headers mark as newer is hidden, so a
+  # call to it is a compile error (the import check in tests/imports catches
+  # what they leave unmarked); the PE header's subsystem version lets that
+  # system's loader start the file.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(BRV_WINDOWS_FLOOR 0x0502)
+    set(BRV_SUBSYSTEM_VERSION 5 2)
+  else()
+    set(BRV_WINDOWS_FLOOR 0x0500)
+    set(BRV_SUBSYSTEM_VERSION 5 0)
+  endif()
+  add_compile_definitions(_WIN32_WINNT=${BRV_WINDOWS_FLOOR} WINVER=${BRV_WINDOWS_FLOOR})
+  list(GET BRV_SUBSYSTEM_VERSION 0 major)
+  list(GET BRV_SUBSYSTEM_VERSION 1 minor)
+  add_link_options(-Wl,--major-subsystem-version,${major} -Wl,--minor-subsystem-version,${minor}
+                   -Wl,--major-os-version,${major} -Wl,--minor-os-version,${minor})
+  # Reproducible files: no link time in the PE header, and no folder of the
+  # checkout or the build in the code (__FILE__ and debug paths).
+  add_link_options(-Wl,--no-insert-timestamp)
+  # The static runtime libraries bring their debug sections along; the
+  # optimised programs have no use for them (they are most of the file).
+  add_link_options($<$<CONFIG:Release>:-s>)
+  add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=
+                      -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
 endif()
 
 # native-asan preset
