@@ -1,7 +1,7 @@
 // Opening and validating a profile file with the program's own readers.
 #include "brvprofile/opened_profile.h"
 
-#include "settings/index_file.h"
+#include "snapshot/index_file.h"
 #include "snapshot/profile_file.h"
 #include "snapshot/registry_snapshot.h"
 #include "winapi/message_size.h"

@@ -6,6 +6,9 @@
 #include "winapi/guards.h"
 #include "winapi/winapi.h"
 
+// The index of the saved identities in an IE/OE profile.
+constexpr char kGatewayIndexName[] = "gateway";
+
 // Below HKEY_CURRENT_USER; %s: the identity's key name.
 constexpr char kIdentityAccountsFormat[] =
     "Identities\\%s\\Software\\Microsoft\\Internet Account Manager\\Accounts";

@@ -20,7 +20,7 @@ const SettingsGroup kIeOeGroup = {
     WalkIdentities, LiveIdentityRank, HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kIdentityAccountsFormat,
     OpenAccountTree, FindLiveAccountTree,
     "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。",
-    "gateway", kProfileKindIeOe, FALSE, &kInternetOptions,
+    kGatewayIndexName, kProfileKindIeOe, FALSE, &kInternetOptions,
     IDD_IEOE, IeOeSaveDialogProc, IeOeLoadDialogProc,
     "現行のIE/OEの設定をファイルにセーブ", "ファイルにセーブするアカウントの項目を選択します。",
     "現行のIE/OEの設定をファイルにロード", "ファイルからロードするアカウントの項目を選択します。",

@@ -4,7 +4,7 @@
 #include "settings/group_items.h"
 
 #include "resources/resource.h"
-#include "settings/index_file.h"
+#include "snapshot/index_file.h"
 #include "settings/list_entry.h"
 
 namespace {
@@ -114,9 +114,12 @@ int ApplyIfEntrysItem(void* context, LPCSTR keyName, LPCSTR displayName) {
     CHAR path[kItemTreePathSize];
     walk->outcome = kEntryFailed;
     if (!group.findItemTree(walk->dialog, keyName, path)) return 0;
-    const LiveTree target{group.root, group.rootName, path, nullptr, nullptr, group.createFailure};
-    // A tree replaced but for a record the loader skipped was not applied whole.
-    if (ApplyIndexedSnapshot(walk->dialog, walk->directory, group.indexName, IDC_ENTRY_LIST, walk->item, target) == 1)
+    // Kept as a profile, the tree is a file of the group holding this item alone.
+    CHAR kept[kIndexSnapshotNameSize];
+    FormIndexSnapshotName(group.indexName, 0, kept);
+    const LiveTree target{group.root, group.rootName, path, nullptr, nullptr, group.createFailure,
+                          {group.headerKind, group.indexName, displayName, kept}};
+    if (ApplyIndexedSnapshot(walk->dialog, walk->directory, group.indexName, IDC_ENTRY_LIST, walk->item, target))
         walk->outcome = kEntryApplied;
     return 0;
 }

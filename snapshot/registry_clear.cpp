@@ -6,10 +6,19 @@
 #include "snapshot/registry_snapshot.h"
 #include "winapi/guards.h"
 
+namespace {
+
+// Opened so: list the subkeys, delete the key (KEY_ALL_ACCESS holds DELETE).
+constexpr REGSAM kClearAccess = KEY_ALL_ACCESS;
+
+BOOL CheckKeyDeletable(HKEY parent, LPCSTR name, bool top, int pathLength, UndeletableKey* found);
+
+}  // namespace
+
 int ClearRegistryTree(HWND owner, HKEY parent, LPCSTR subkeyPath) {
     {
         KeyGuard key;
-        SetLastError(RegOpenKeyExA(parent, subkeyPath, 0, KEY_ALL_ACCESS, &key.key));
+        SetLastError(RegOpenKeyExA(parent, subkeyPath, 0, kClearAccess, &key.key));
         if (GetLastError() == ERROR_FILE_NOT_FOUND) return 1;
         if (GetLastError() != ERROR_SUCCESS) {
             key.key = nullptr;
@@ -51,3 +60,46 @@ int ClearRegistryTree(HWND owner, HKEY parent, LPCSTR subkeyPath) {
     }
     return 1;
 }
+
+int CheckTreeDeletable(HKEY root, LPCSTR path, UndeletableKey* found) {
+    lstrcpynA(found->path, path, sizeof found->path);
+    found->error = ERROR_SUCCESS;
+    return CheckKeyDeletable(root, path, true, lstrlenA(found->path), found);
+}
+
+namespace {
+
+// One key and, depth first, its subkeys; `found->path` holds the key's path
+// (its first `pathLength` bytes) while it is checked.
+BOOL CheckKeyDeletable(HKEY parent, LPCSTR name, bool top, int pathLength, UndeletableKey* found) {
+    KeyGuard key;
+    LONG status = RegOpenKeyExA(parent, name, 0, kClearAccess, &key.key);
+    if (status != ERROR_SUCCESS) {
+        key.key = nullptr;
+        // A missing tree has nothing to delete; a listed subkey that is
+        // missing when opened would stop the clearing.
+        if (top && status == ERROR_FILE_NOT_FOUND) return TRUE;
+        found->error = static_cast<DWORD>(status);
+        return FALSE;
+    }
+    for (DWORD index = 0;; ++index) {
+        CHAR subkey[kMaxRegistryName + 1];
+        DWORD length = sizeof subkey;
+        FILETIME lastWrite;
+        status = RegEnumKeyExA(key.key, index, subkey, &length, nullptr, nullptr, nullptr, &lastWrite);
+        if (status == ERROR_NO_MORE_ITEMS) return TRUE;
+        if (status != ERROR_SUCCESS) {
+            found->error = static_cast<DWORD>(status);
+            return FALSE;
+        }
+        // The subkey's path, as far as the buffer holds it.
+        int subkeyPathLength = pathLength;
+        if (pathLength + 1 + lstrlenA(subkey) < static_cast<int>(sizeof found->path)) {
+            subkeyPathLength = wsprintfA(found->path + pathLength, "\\%s", subkey) + pathLength;
+        }
+        if (!CheckKeyDeletable(key.key, subkey, false, subkeyPathLength, found)) return FALSE;
+        found->path[pathLength] = '\0';
+    }
+}
+
+}  // namespace

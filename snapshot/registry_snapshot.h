@@ -45,12 +45,11 @@ int SaveRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory);
 // to its end, 0 when it could not be opened or read (reported).
 int LoadRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory);
 
-// As LoadRegistryTree, and 0 also when the file of a subkey could not be
-// opened or read (reported; the rest was loaded all the same). For callers
-// that put the old tree back when the new one did not arrive whole.
-// `recordSkipped` (may be null) is set when a record was reported and
-// skipped: a value that could not be set, a subkey that could not be created.
-int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory, bool* recordSkipped = nullptr);
+// As LoadRegistryTree, but the tree must arrive whole: the first value or
+// subkey that cannot be written, or file that cannot be read, ends the load
+// with 0 (reported there). For callers that put the old tree back when the
+// new one did not arrive whole.
+int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory);
 
 // Reads the whole snapshot tree `fileName` in `directory` exactly as
 // LoadRegistryTree would, without touching the registry. Returns 1 when

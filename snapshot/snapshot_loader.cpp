@@ -47,13 +47,14 @@ struct LoadContext;
 // What a load does with the records it reads, and what the validation does
 // instead: the one place where the two differ.
 struct LoadMode {
-    // Writes a value record below `key`.
-    void (*applyValue)(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
+    // Writes a value record below `key`; FALSE when it could not (reported).
+    BOOL (*applyValue)(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
     // Follows a subkey record into its file; FALSE ends the walk of the
     // parent's file.
     BOOL (*enterSubkey)(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth);
-    // The validation stops at the first problem, including a record that
-    // the end of the file cuts short, which the loader drops silently.
+    // The validation and the whole load stop at the first problem,
+    // including a record that the end of the file cuts short, which the
+    // best-effort loader drops silently.
     bool strict;
 };
 
@@ -61,13 +62,8 @@ struct LoadContext {
     HWND owner;
     LPCSTR directory;
     const LoadMode* mode;
-    // Set when a file of the tree could not be opened or read; may be null.
-    bool* fileFailed;
     // Receives the records of a walk; null otherwise.
     const SnapshotVisitor* visitor;
-    // Set when a record was reported and skipped (a value that cannot be
-    // set, a subkey that cannot be created); may be null.
-    bool* recordSkipped = nullptr;
 };
 
 int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth);
@@ -75,11 +71,11 @@ BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* conte
 int LoadCutShort(const LoadContext& context, LPCSTR fileName);
 BOOL TakeRecord(const LoadContext& context, HKEY key, LPCSTR fileName, int depth, const Record& record,
                 DWORD recordNumber, DWORD* subkeyRank);
-void SetValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
-void SkipValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
+BOOL SetValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
+BOOL SkipValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
 BOOL CreateAndLoadSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth);
 BOOL ValidateSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth);
-void VisitValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
+BOOL VisitValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record);
 BOOL VisitSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth);
 bool TakeName(const Record& record, LPSTR name);
 bool IsUsableKeyName(LPCSTR name);
@@ -90,29 +86,29 @@ void ReportBadSubkeyFile(HWND owner, LPCSTR directory, LPCSTR fileName, DWORD re
 void ReportDamaged(HWND owner, LPCSTR directory, LPCSTR fileName);
 
 constexpr LoadMode kLoad = {SetValue, CreateAndLoadSubkey, false};
+constexpr LoadMode kLoadWhole = {SetValue, CreateAndLoadSubkey, true};
 constexpr LoadMode kValidate = {SkipValue, ValidateSubkey, true};
 constexpr LoadMode kWalk = {VisitValue, VisitSubkey, true};
 
 }  // namespace
 
 int LoadRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
-    LoadContext context{owner, directory, &kLoad, nullptr, nullptr};
+    LoadContext context{owner, directory, &kLoad, nullptr};
     return LoadFile(context, key, fileName, 0);
 }
 
-int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory, bool* recordSkipped) {
-    bool fileFailed = false;
-    LoadContext context{owner, directory, &kLoad, &fileFailed, nullptr, recordSkipped};
-    return LoadFile(context, key, fileName, 0) && !fileFailed;
+int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
+    LoadContext context{owner, directory, &kLoadWhole, nullptr};
+    return LoadFile(context, key, fileName, 0);
 }
 
 int ValidateSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory) {
-    LoadContext context{owner, directory, &kValidate, nullptr, nullptr};
+    LoadContext context{owner, directory, &kValidate, nullptr};
     return LoadFile(context, nullptr, fileName, 0);
 }
 
 int WalkSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory, const SnapshotVisitor* visitor) {
-    LoadContext context{owner, directory, &kWalk, nullptr, visitor};
+    LoadContext context{owner, directory, &kWalk, visitor};
     return LoadFile(context, nullptr, fileName, 0);
 }
 
@@ -123,10 +119,7 @@ namespace {
 int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
     HeapBlock contents;
     DWORD size = 0;
-    if (!ReadWholeFile(context, fileName, &contents, &size)) {
-        if (context.fileFailed) *context.fileFailed = true;
-        return 0;
-    }
+    if (!ReadWholeFile(context, fileName, &contents, &size)) return 0;
 
     RecordReader reader{contents.bytes(), size};
     DWORD recordNumber = 0;
@@ -161,10 +154,7 @@ BOOL TakeRecord(const LoadContext& context, HKEY key, LPCSTR fileName, int depth
         ReportBadName(context.owner, context.directory, fileName, recordNumber, record);
         return FALSE;
     }
-    if (!subkey) {
-        context.mode->applyValue(context, key, name, record);
-        return TRUE;
-    }
+    if (!subkey) return context.mode->applyValue(context, key, name, record);
     if (depth + 1 > kMaxSnapshotDepth || !IsExpectedSubkeyFile(record, fileName, rank)) {
         ReportBadSubkeyFile(context.owner, context.directory, fileName, recordNumber, name, record);
         return FALSE;
@@ -175,18 +165,18 @@ BOOL TakeRecord(const LoadContext& context, HKEY key, LPCSTR fileName, int depth
     return context.mode->enterSubkey(context, key, name, subkeyFileName, depth + 1);
 }
 
-// A value that cannot be set is reported and skipped.
-void SetValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record) {
+// A value that cannot be set is reported; the best-effort load skips it.
+BOOL SetValue(const LoadContext& context, HKEY key, LPCSTR name, const Record& record) {
     SetLastError(RegSetValueExA(key, name, 0, record.type, record.data, record.dataLength));
-    if (GetLastError() == ERROR_SUCCESS) return;
+    if (GetLastError() == ERROR_SUCCESS) return TRUE;
     ReportSystemErrorWith(context.owner, "レジストリをロードしようとしましたが、値\"%s\"を設定できません。", name);
-    if (context.recordSkipped) *context.recordSkipped = true;
+    return FALSE;
 }
 
-void SkipValue(const LoadContext&, HKEY, LPCSTR, const Record&) {}
+BOOL SkipValue(const LoadContext&, HKEY, LPCSTR, const Record&) { return TRUE; }
 
 // A subkey that cannot be created, or whose own file fails, has reported
-// its failure; the parent goes on.
+// its failure; the best-effort load goes on with the parent's next record.
 BOOL CreateAndLoadSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth) {
     KeyGuard subkey;
     SetLastError(RegCreateKeyExA(key, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &subkey.key,
@@ -197,20 +187,19 @@ BOOL CreateAndLoadSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCS
                               "レジストリをロードしようとしましたが、レジストリキー\"%s\"を作成し, "
                               "読み込みアクセスを適用できません。",
                               name);
-        if (context.recordSkipped) *context.recordSkipped = true;
-        return TRUE;
+        return FALSE;
     }
-    LoadFile(context, subkey.key, subkeyFileName, depth);
-    return TRUE;
+    return LoadFile(context, subkey.key, subkeyFileName, depth);
 }
 
 BOOL ValidateSubkey(const LoadContext& context, HKEY, LPCSTR, LPCSTR subkeyFileName, int depth) {
     return LoadFile(context, nullptr, subkeyFileName, depth);
 }
 
-void VisitValue(const LoadContext& context, HKEY, LPCSTR name, const Record& record) {
+BOOL VisitValue(const LoadContext& context, HKEY, LPCSTR name, const Record& record) {
     const SnapshotVisitor* visitor = context.visitor;
     visitor->value(visitor->context, name, record.type, record.data, record.dataLength);
+    return TRUE;
 }
 
 // The subkey's records come between its enter and its leave, also when its

@@ -1,10 +1,23 @@
 // Replacing a live registry tree by a saved snapshot without ever losing
-// the live settings: the snapshot is validated before anything is touched,
-// the live tree is saved first, and when a step that would leave the tree
-// empty or half-written fails, the saved live tree is put back.
+// the live settings: the snapshot is validated and the live tree proved
+// deletable before anything is touched, the live tree is saved first, and
+// when a step that would leave the tree empty or half-written fails, the
+// saved live tree is put back; when even that fails, it is kept as a profile
+// file that the program's own load dialog brings back.
 #pragma once
 
 #include "winapi/winapi.h"
+
+// How the live tree is laid out as a profile file when it has to be kept:
+// the profile kind (0 IE/OE, .ies; 1 TCP/IP, .ips), its index file with one
+// record (an empty index when `indexRecord` is null) and the name the tree's
+// snapshot has in it, as the load dialog of that kind reads it.
+struct TreeProfile {
+    BYTE kind;
+    LPCSTR indexName;
+    LPCSTR indexRecord;
+    LPCSTR snapshotName;
+};
 
 // The live tree a snapshot replaces.
 struct LiveTree {
@@ -20,21 +33,27 @@ struct LiveTree {
     // Context of the report when a key cannot be created: one %s, taking
     // the key's path below the root.
     LPCSTR createFailure;
+    TreeProfile profile;
 };
 
 // Whether a key is there: opened, not there, or a reported failure to open it.
 enum class Presence { kPresent, kAbsent, kFailed };
 
-// Where the live tree is saved during a replacement: a name no profile
-// member uses.
-constexpr char kLiveBackupName[] = "~live";
+// The folder in the work directory that holds the live tree during a
+// replacement, saved as the snapshot its TreeProfile names.
+constexpr char kLiveBackupFolder[] = "~live";
 
-// Validates the snapshot `snapshotName` in `directory`, saves the live tree
-// there as kLiveBackupName, clears the tree, re-creates its key and loads the
-// snapshot (then puts the kept subkey back). Returns 1 when the tree holds
-// the snapshot, 2 when it holds it but for records the loader reported and
-// skipped (a value it could not set, a subkey it could not create): those do
-// not put the live tree back. Returns 0 after a reported failure; the live
-// tree is then as it was before (put back, and the user told so, when the
-// failure came after the tree was cleared).
+// First part of the name of a kept profile: the user's temporary folder,
+// this, a number that makes it new, and ".ies" or ".ips".
+constexpr char kKeptProfilePrefix[] = "Brelvane-backup-";
+
+// Validates the snapshot `snapshotName` in `directory`, proves that every
+// key of the live tree can be deleted, saves the live tree into the folder
+// kLiveBackupFolder in `directory`, clears the tree, re-creates its key and
+// loads the snapshot (then puts the kept subkey back). A value or key that
+// cannot be written fails the load. Returns 1 when the tree holds the
+// snapshot. Returns 0 after a reported failure; the live tree is then as it
+// was before (put back, and the user told so, when the failure came after
+// the tree was cleared), or, when even putting it back failed, kept as a
+// profile file named in the message.
 int ReplaceLiveTree(HWND owner, const LiveTree& tree, LPCSTR snapshotName, LPCSTR directory);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/workarea.h"
-#include "settings/index_file.h"
+#include "snapshot/index_file.h"
 #include "settings/settings_group.h"
 
 namespace walktest {

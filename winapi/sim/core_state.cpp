@@ -20,8 +20,17 @@ struct FaultRule {
     DWORD status;
     std::string subject;
     bool persistent;
+    // The rule takes the subject of the call it first fails and from then
+    // on fails every call on that subject (`pinned`).
+    bool pinsSubject = false;
+    bool pinned = false;
     int matched = 0;  // calls of `function` with a matching subject so far
 };
+
+std::string& LastFailedSubjectText() {
+    static std::string subject;
+    return subject;
+}
 
 std::vector<FaultRule>& Rules() {
     static std::vector<FaultRule> rules;
@@ -179,14 +188,20 @@ bool TakeFault(const char* function, const std::string& subject, DWORD* status) 
     ++Counts()[function];
     bool fail = false;
     for (FaultRule& rule : Rules()) {
-        if (rule.function != function || !SubjectMatches(subject, rule.subject)) continue;
+        if (rule.function != function) continue;
+        if (rule.pinned ? !EqualsNoCase(subject, rule.subject) : !SubjectMatches(subject, rule.subject)) continue;
         ++rule.matched;
         if (fail) continue;
-        if (rule.matched == rule.nth || (rule.persistent && rule.matched > rule.nth)) {
+        if (rule.pinned || rule.matched == rule.nth || (rule.persistent && rule.matched > rule.nth)) {
             fail = true;
             if (status) *status = rule.status;
+            if (rule.pinsSubject && !rule.pinned) {
+                rule.pinned = true;
+                rule.subject = subject;
+            }
         }
     }
+    if (fail) LastFailedSubjectText() = subject;
     return fail;
 }
 
@@ -201,6 +216,7 @@ HANDLE NewHandleValue() {
 
 void ResetCore() {
     Rules().clear();
+    LastFailedSubjectText().clear();
     Counts().clear();
     lastError = 0;
     nextHandle = 0x1000;
@@ -239,6 +255,14 @@ void FailCall(const std::string& function, int nth, DWORD status, const std::str
 void FailCallsFrom(const std::string& function, int nth, DWORD status, const std::string& subject) {
     detail::Rules().push_back({function, nth, status, subject, true});
 }
+
+void FailCallsOnItsSubjectFrom(const std::string& function, int nth, DWORD status) {
+    detail::FaultRule rule{function, nth, status, "", false};
+    rule.pinsSubject = true;
+    detail::Rules().push_back(rule);
+}
+
+std::string LastFailedSubject() { return detail::LastFailedSubjectText(); }
 
 void ClearFaults() { detail::Rules().clear(); }
 

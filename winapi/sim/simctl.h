@@ -55,6 +55,13 @@ int LocalBlockCount();  // FormatMessageA buffers not LocalFree'd
 void FailCall(const std::string& function, int nth, DWORD status, const std::string& subject = "");
 // Makes every call from the nth on fail (a persistent fault).
 void FailCallsFrom(const std::string& function, int nth, DWORD status, const std::string& subject = "");
+// A fault that stays with what it hit: the nth call of `function` (any
+// subject) fails, and so does every later call of it on the same subject
+// (that key, value or file), as a damaged key or a bad sector would.
+void FailCallsOnItsSubjectFrom(const std::string& function, int nth, DWORD status);
+// The subject of the most recent call that an injected fault made fail
+// (empty when none has since Reset).
+std::string LastFailedSubject();
 // How often `function` has been called since Reset.
 int CallCount(const std::string& function);
 // Drops every injected fault (calls counted so far stay counted).

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "settings/index_file.h"
+#include "snapshot/index_file.h"
 #include "winapi/sim/simctl.h"
 
 namespace {

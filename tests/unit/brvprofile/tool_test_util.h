@@ -10,7 +10,7 @@
 
 #include "base/workarea.h"
 #include "brvprofile/tool.h"
-#include "settings/index_file.h"
+#include "snapshot/index_file.h"
 #include "snapshot/profile_file.h"
 #include "snapshot/profile_header.h"
 #include "snapshot/registry_snapshot.h"

@@ -234,4 +234,39 @@ TEST_F(IeOeDialogTest, LoadOnAMachineWithoutIdentitiesStillEndsWithOne) {
         EXPECT_TRUE(IsSystemErrorBox(box, "レジストリキー\"HKEY_CURRENT_USER\\Identities\"に読み込みアクセスを適用できません。"));
 }
 
+// ---- a tree that cannot be put back ------------------------------------------
+
+// Values that can be written neither from the file nor back: Internet
+// Settings and Taro's accounts are kept as two IE/OE profiles that this
+// dialog loads, and loading them brings both trees back.
+TEST_F(IeOeLoadTest, TreesThatCannotBePutBackAreKeptAsProfilesThatLoadThemBack) {
+    SaveAndChange();
+    const RegTree changedA = Dump(Accounts(kGuidA));
+    const std::string temp = Dir() + "Temp\\";
+    ASSERT_TRUE(CreateDirectoryA(temp.c_str(), nullptr));
+    sim::SetTempPath(temp);
+    EXPECT_EQ(1, LoadWith([&](HWND) {
+        sim::FailCallsFrom("RegSetValueExA", 1, ERROR_ACCESS_DENIED, std::string(kSettings) + "\\ProxyEnable");
+        sim::FailCallsFrom("RegSetValueExA", 1, ERROR_ACCESS_DENIED, Accounts(kGuidA) + "\\00000001\\POP3 Server");
+    }));
+    sim::ClearFaults();
+    const std::string kept[] = {temp + "Brelvane-backup-1.ies", temp + "Brelvane-backup-2.ies"};
+    const std::string keptIn[] = {kSettings, Accounts(kGuidA)};
+    std::vector<std::string> keptBoxes;
+    for (const auto& box : sim::MessageBoxes())
+        if (box.text.find("元の設定はファイル") != std::string::npos) keptBoxes.push_back(box.text);
+    ASSERT_EQ(2u, keptBoxes.size());
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ("レジストリキー\"HKEY_CURRENT_USER\\" + keptIn[i] +
+                      "\"に設定を書き込めず、元の設定にも戻せませんでした。元の設定はファイル\"" + kept[i] +
+                      "\"に保存しました。このファイルをロードすると元の設定に戻ります。",
+                  keptBoxes[i]);
+    for (const std::string& file : kept) {
+        EmptyWork();
+        lstrcpyA(ProfileFilePath, file.c_str());
+        EXPECT_EQ(1, LoadWith());
+    }
+    EXPECT_TRUE(before_ == Dump(kSettings));
+    EXPECT_TRUE(changedA == Dump(Accounts(kGuidA)));
+}
 }  // namespace

@@ -9,7 +9,7 @@
 
 #include "ieoe/identities.h"
 #include "ieoe/ieoe_group.h"
-#include "settings/index_file.h"
+#include "snapshot/index_file.h"
 #include "walk_recorder.h"
 #include "tests/unit/ieoe/ieoe_test_util.h"
 

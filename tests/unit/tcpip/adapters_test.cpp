@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/index_file.h"
+#include "snapshot/index_file.h"
 #include "tcpip/adapters.h"
 #include "tcpip/tcpip_group.h"
 #include "tests/unit/tcpip/tcpip_test_util.h"

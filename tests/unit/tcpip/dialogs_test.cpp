@@ -433,4 +433,31 @@ TEST_F(TcpipLoadTest, ApplyingTwiceGivesTheSameAsOnce) {
     for (const char* guid : {kGuidEthernet, kGuidWifi, kGuidLocal2}) EXPECT_TRUE(Is(saved_, guid)) << guid;
 }
 
+// ---- a tree that cannot be put back ------------------------------------------
+
+// A value that can be written neither from the file nor back: the
+// connection's tree is kept as a TCP/IP profile that this dialog loads, and
+// loading it brings the tree back.
+TEST_F(TcpipLoadTest, TreeThatCannotBePutBackIsKeptAsAProfileThatLoadsItBack) {
+    SaveAndChange();
+    const std::string temp = Dir() + "Temp\\";
+    ASSERT_TRUE(CreateDirectoryA(temp.c_str(), nullptr));
+    sim::SetTempPath(temp);
+    const std::string kept = temp + "Brelvane-backup-1.ips";
+    EXPECT_EQ(1, LoadWith([&](HWND) {
+        sim::FailCallsFrom("RegSetValueExA", 1, ERROR_ACCESS_DENIED, InterfacesPath(kGuidWifi) + "\\EnableDHCP");
+    }));
+    sim::ClearFaults();
+    EXPECT_TRUE(IsInformationBox(sim::MessageBoxes().back(),
+                                 "レジストリキー\"HKEY_LOCAL_MACHINE\\" + InterfacesPath(kGuidWifi) +
+                                     "\"に設定を書き込めず、元の設定にも戻せませんでした。元の設定はファイル\"" + kept +
+                                     "\"に保存しました。このファイルをロードすると元の設定に戻ります。"));
+    EXPECT_TRUE(Is(saved_, kGuidEthernet));
+    EXPECT_TRUE(Is(saved_, kGuidLocal2));
+    EmptyWork();
+    lstrcpyA(ProfileFilePath, kept.c_str());
+    EXPECT_EQ(1, LoadWith([](HWND dialog) { EXPECT_EQ((Strings{"Wi-Fi"}), Entries(dialog)); }));
+    EXPECT_TRUE(Is(changed_, kGuidWifi));
+    EXPECT_TRUE(Is(saved_, kGuidEthernet));
+}
 }  // namespace

@@ -1,7 +1,7 @@
 // Writing and reading index files. An index comes out of a profile file that
 // may be damaged or hostile: the reader takes every name from the bytes it
 // read and never looks beyond them.
-#include "settings/index_file.h"
+#include "snapshot/index_file.h"
 
 #include <cstring>
 

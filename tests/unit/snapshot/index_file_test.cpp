@@ -1,7 +1,7 @@
 // Index files: the byte layout of appended records, the reader on whole,
 // cut and damaged files, and (on the simulation) every failure with its
 // message.
-#include "settings/index_file.h"
+#include "snapshot/index_file.h"
 
 #include <gtest/gtest.h>
 
