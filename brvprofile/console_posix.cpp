@@ -1,5 +1,4 @@
 // The console on Linux: UTF-8 text, host paths, a work folder below /tmp.
-#include <iconv.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -8,29 +7,10 @@
 #include "base/report.h"
 #include "base/workarea.h"
 #include "brvprofile/console.h"
+#include "winapi/cp932_utf8.h"
 
 void WriteConsoleText(FILE* stream, const std::string& cp932) {
-    const std::string text = WithoutCarriageReturns(cp932);
-    iconv_t convert = iconv_open("UTF-8", "CP932");
-    if (convert == reinterpret_cast<iconv_t>(-1)) {
-        std::fwrite(text.data(), 1, text.size(), stream);
-        return;
-    }
-    std::string in = text;
-    std::string out(in.size() * 3 + 16, '\0');
-    char* inp = &in[0];
-    size_t inLeft = in.size();
-    char* outp = &out[0];
-    size_t outLeft = out.size();
-    // A byte that is no cp932 is shown as '?' and the rest goes on.
-    while (inLeft > 0 && iconv(convert, &inp, &inLeft, &outp, &outLeft) == static_cast<size_t>(-1) && outLeft > 0) {
-        *outp++ = '?';
-        --outLeft;
-        ++inp;
-        --inLeft;
-    }
-    iconv_close(convert);
-    std::fwrite(out.data(), 1, out.size() - outLeft, stream);
+    WriteCp932AsUtf8(stream, WithoutCarriageReturns(cp932));
 }
 
 // The simulation takes a path that starts with '/' as a host path.

@@ -25,6 +25,9 @@ LhaStatus ListFolderFiles(LPCSTR pattern, LPCSTR folder, LPCSTR archive, FileLis
 LhaStatus AddMember(HANDLE archive, uint64_t* written, LPCSTR folder, LPCSTR name, uint32_t unixTime,
                     void* encoderState, ArchiverFailure* failure, LPCSTR archivePath);
 HANDLE CreateFileBeside(LPCSTR archive, LPSTR temporary);
+LhaStatus WriteArchiveFile(HANDLE out, const FileList& list, LPCSTR folder, void* encoderState, LPCSTR archive,
+                           ArchiverFailure* failure);
+LhaStatus PutInPlace(LPCSTR temporary, LPCSTR archive, LhaStatus status, ArchiverFailure* failure);
 bool WriteAll(HANDLE file, const void* data, DWORD size, uint64_t* written);
 bool SeekTo(HANDLE file, uint64_t offset);
 
@@ -45,7 +48,6 @@ LhaStatus AddFolderFiles(LPCSTR archive, LPCSTR pattern, ArchiverFailure* failur
         RecordIoFailure(failure, kActionAllocate, archive);
         return kLhaIoFailed;
     }
-
     // Where no new file can be made beside the target (a missing or
     // read-only folder), the target cannot be replaced either.
     CHAR temporary[MAX_PATH];
@@ -55,31 +57,9 @@ LhaStatus AddFolderFiles(LPCSTR archive, LPCSTR pattern, ArchiverFailure* failur
         RecordIoFailure(failure, kActionReplace, archive);
         return kLhaIoFailed;
     }
-    uint64_t written = 0;
-    const DWORD* offsets = static_cast<const DWORD*>(list.offsets.block);
-    LPCSTR names = static_cast<LPCSTR>(list.arena.block);
-    for (DWORD i = 0; i < list.count && status == kLhaOk; ++i) {
-        LPCSTR name = names + offsets[i];
-        uint32_t unixTime = 0;
-        std::memcpy(&unixTime, name + TextLength(name) + 1, sizeof unixTime);
-        status = AddMember(out.handle, &written, folder, name, unixTime, encoderState.block, failure, archive);
-    }
-    const BYTE endMarker = 0;
-    if (status == kLhaOk && !WriteAll(out.handle, &endMarker, 1, &written)) {
-        RecordIoFailure(failure, kActionWrite, archive);
-        status = kLhaIoFailed;
-    }
+    status = WriteArchiveFile(out.handle, list, folder, encoderState.block, archive, failure);
     out.Close();
-    if (status == kLhaOk && !MoveFileExA(temporary, archive, MOVEFILE_REPLACE_EXISTING)) {
-        RecordIoFailure(failure, kActionReplace, archive);
-        status = kLhaIoFailed;
-    }
-    if (status != kLhaOk) {
-        DWORD error = GetLastError();
-        DeleteFileA(temporary);  // made by us with CREATE_NEW: no one else's file
-        SetLastError(error);
-    }
-    return status;
+    return PutInPlace(temporary, archive, status, failure);
 }
 
 namespace {
@@ -122,6 +102,43 @@ HANDLE CreateFileBeside(LPCSTR archive, LPSTR temporary) {
     return INVALID_HANDLE_VALUE;  // every name taken: ERROR_FILE_EXISTS stays
 }
 
+// Every listed file as a member, then the end marker.
+LhaStatus WriteArchiveFile(HANDLE out, const FileList& list, LPCSTR folder, void* encoderState, LPCSTR archive,
+                           ArchiverFailure* failure) {
+    uint64_t written = 0;
+    const DWORD* offsets = static_cast<const DWORD*>(list.offsets.block);
+    LPCSTR names = static_cast<LPCSTR>(list.arena.block);
+    for (DWORD i = 0; i < list.count; ++i) {
+        LPCSTR name = names + offsets[i];
+        uint32_t unixTime = 0;
+        std::memcpy(&unixTime, name + TextLength(name) + 1, sizeof unixTime);
+        LhaStatus status = AddMember(out, &written, folder, name, unixTime, encoderState, failure, archive);
+        if (status != kLhaOk) return status;
+    }
+    const BYTE endMarker = 0;
+    if (!WriteAll(out, &endMarker, 1, &written)) {
+        RecordIoFailure(failure, kActionWrite, archive);
+        return kLhaIoFailed;
+    }
+    return kLhaOk;
+}
+
+// Moves the finished `temporary` over `archive`; after a failure, deletes
+// it instead (made by us with CREATE_NEW: no one else's file), keeping the
+// failure's error code.
+LhaStatus PutInPlace(LPCSTR temporary, LPCSTR archive, LhaStatus status, ArchiverFailure* failure) {
+    if (status == kLhaOk && !MoveFileExA(temporary, archive, MOVEFILE_REPLACE_EXISTING)) {
+        RecordIoFailure(failure, kActionReplace, archive);
+        status = kLhaIoFailed;
+    }
+    if (status != kLhaOk) {
+        DWORD error = GetLastError();
+        DeleteFileA(temporary);
+        SetLastError(error);
+    }
+    return status;
+}
+
 bool Grow(HeapBlock* block, DWORD* capacity, DWORD needed, DWORD used) {
     if (needed <= *capacity) return true;
     DWORD bigger = *capacity ? *capacity : 4096;
@@ -144,6 +161,54 @@ uint32_t UnixTime(const FILETIME& time) {
     return static_cast<uint32_t>(seconds - epoch);
 }
 
+// Adds `name` and its time stamp to `list`.
+LhaStatus AppendFile(FileList* list, LPCSTR name, DWORD length, uint32_t unixTime, LPCSTR archive,
+                     ArchiverFailure* failure) {
+    DWORD entry = length + 1 + sizeof(uint32_t);
+    if (!Grow(&list->arena, &list->capacity, list->used + entry, list->used) ||
+        !Grow(&list->offsets, &list->offsetCapacity, (list->count + 1) * sizeof(DWORD), list->count * sizeof(DWORD))) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        RecordIoFailure(failure, kActionAllocate, archive);
+        return kLhaIoFailed;
+    }
+    LPSTR at = static_cast<LPSTR>(list->arena.block) + list->used;
+    lstrcpyA(at, name);
+    std::memcpy(at + length + 1, &unixTime, sizeof unixTime);
+    static_cast<DWORD*>(list->offsets.block)[list->count++] = list->used;
+    list->used += entry;
+    return kLhaOk;
+}
+
+// Adds a found plain file to `list`; folders and the old archive itself
+// are passed over.
+LhaStatus TakeFoundFile(const WIN32_FIND_DATAA& data, LPCSTR folder, LPCSTR archive, FileList* list,
+                        ArchiverFailure* failure) {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return kLhaOk;
+    DWORD length = TextLength(data.cFileName);
+    CHAR path[MAX_PATH * 2];
+    lstrcpynA(path, folder, MAX_PATH);
+    lstrcatA(path, data.cFileName);
+    if (!lstrcmpiA(path, archive)) return kLhaOk;
+    if (length > kMaxNameBytes) {
+        RecordDataFailure(failure, kLhaUnsafeName, path, nullptr);
+        return kLhaUnsafeName;
+    }
+    if (list->count == kMaxMembers) {
+        RecordDataFailure(failure, kLhaTooLarge, archive, nullptr);
+        return kLhaTooLarge;
+    }
+    return AppendFile(list, data.cFileName, length, UnixTime(data.ftLastWriteTime), archive, failure);
+}
+
+// Byte order of the names.
+void SortByName(FileList* list) {
+    LPCSTR names = static_cast<LPCSTR>(list->arena.block);
+    DWORD* offsets = static_cast<DWORD*>(list->offsets.block);
+    if (list->count > 1)
+        std::sort(offsets, offsets + list->count,
+                  [names](DWORD a, DWORD b) { return std::strcmp(names + a, names + b) < 0; });
+}
+
 // Collects the plain files matched by `pattern` (each name is followed by
 // its time stamp) and sorts them by name, byte by byte.
 LhaStatus ListFolderFiles(LPCSTR pattern, LPCSTR folder, LPCSTR archive, FileList* list, ArchiverFailure* failure) {
@@ -156,44 +221,14 @@ LhaStatus ListFolderFiles(LPCSTR pattern, LPCSTR folder, LPCSTR archive, FileLis
         return kLhaIoFailed;
     }
     do {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        DWORD length = TextLength(data.cFileName);
-        CHAR path[MAX_PATH * 2];
-        lstrcpynA(path, folder, MAX_PATH);
-        lstrcatA(path, data.cFileName);
-        if (!lstrcmpiA(path, archive)) continue;  // the old archive itself
-        if (length > kMaxNameBytes) {
-            RecordDataFailure(failure, kLhaUnsafeName, path, nullptr);
-            return kLhaUnsafeName;
-        }
-        if (list->count == kMaxMembers) {
-            RecordDataFailure(failure, kLhaTooLarge, archive, nullptr);
-            return kLhaTooLarge;
-        }
-        DWORD entry = length + 1 + sizeof(uint32_t);
-        if (!Grow(&list->arena, &list->capacity, list->used + entry, list->used) ||
-            !Grow(&list->offsets, &list->offsetCapacity, (list->count + 1) * sizeof(DWORD),
-                  list->count * sizeof(DWORD))) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            RecordIoFailure(failure, kActionAllocate, archive);
-            return kLhaIoFailed;
-        }
-        LPSTR at = static_cast<LPSTR>(list->arena.block) + list->used;
-        lstrcpyA(at, data.cFileName);
-        uint32_t unixTime = UnixTime(data.ftLastWriteTime);
-        std::memcpy(at + length + 1, &unixTime, sizeof unixTime);
-        static_cast<DWORD*>(list->offsets.block)[list->count++] = list->used;
-        list->used += entry;
+        LhaStatus status = TakeFoundFile(data, folder, archive, list, failure);
+        if (status != kLhaOk) return status;
     } while (FindNextFileA(find.handle, &data));
     if (GetLastError() != ERROR_NO_MORE_FILES) {
         RecordIoFailure(failure, kActionListFolder, folder);
         return kLhaIoFailed;
     }
-    LPCSTR names = static_cast<LPCSTR>(list->arena.block);
-    DWORD* offsets = static_cast<DWORD*>(list->offsets.block);
-    if (list->count > 1)
-        std::sort(offsets, offsets + list->count,
-                  [names](DWORD a, DWORD b) { return std::strcmp(names + a, names + b) < 0; });
+    SortByName(list);
     return kLhaOk;
 }
 
@@ -264,66 +299,87 @@ LhaStatus StoreMember(InputFile* in, ArchiveOutput* out, uint64_t dataStart, voi
     return kLhaOk;
 }
 
+// Opens a file to add; its size into *size (below 4 GiB - 1: sizes in our
+// headers are 32 bits).
+LhaStatus OpenInput(LPCSTR path, FileGuard* input, DWORD* size, ArchiverFailure* failure) {
+    input->handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
+    if (input->handle == INVALID_HANDLE_VALUE) {
+        RecordIoFailure(failure, kActionOpenForReading, path);
+        return kLhaIoFailed;
+    }
+    DWORD high = 0;
+    SetLastError(NO_ERROR);
+    *size = GetFileSize(input->handle, &high);
+    if (*size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
+        RecordIoFailure(failure, kActionRead, path);
+        return kLhaIoFailed;
+    }
+    if (high != 0 || *size == 0xFFFFFFFFu) {
+        RecordDataFailure(failure, kLhaTooLarge, path, nullptr);
+        return kLhaTooLarge;
+    }
+    return kLhaOk;
+}
+
+// The member's data after its header: -lh5- when that comes out smaller
+// than the file, else the file as it is (-lh0-). *method says which.
+LhaStatus WriteMemberData(InputFile* in, ArchiveOutput* out, DWORD size, void* encoderState, const char** method) {
+    const uint64_t dataStart = *out->written;
+    LhaSource source = {ReadInput, in};
+    LhaSink sink = {WriteArchive, out};
+    uint64_t inputSize = 0, outputSize = 0;
+    *method = "-lh5-";
+    LhaStatus status =
+        size == 0 ? kLhaTooLarge : EncodeLh5(encoderState, &source, &sink, size - 1u, &inputSize, &outputSize);
+    if (status == kLhaOk && outputSize >= inputSize) status = kLhaTooLarge;
+    if (status != kLhaTooLarge) return status;
+    *method = "-lh0-";
+    return StoreMember(in, out, dataStart, encoderState);
+}
+
+// Writes `header` again at `offset` and goes back to the end.
+LhaStatus RewriteHeader(ArchiveOutput* out, uint64_t offset, const uint8_t* header, uint32_t length) {
+    const uint64_t end = *out->written;
+    SetLastError(NO_ERROR);
+    uint64_t ignored = 0;
+    if (!SeekTo(out->file, offset) || !WriteAll(out->file, header, length, &ignored) || !SeekTo(out->file, end)) {
+        RecordIoFailure(out->failure, kActionWrite, out->path);
+        return kLhaIoFailed;
+    }
+    return kLhaOk;
+}
+
+// One member: a header with sizes and CRC still open, the data, then the
+// header again with them.
 LhaStatus AddMember(HANDLE archive, uint64_t* written, LPCSTR folder, LPCSTR name, uint32_t unixTime,
                     void* encoderState, ArchiverFailure* failure, LPCSTR archivePath) {
     CHAR path[MAX_PATH * 2];
     lstrcpynA(path, folder, MAX_PATH);
     lstrcatA(path, name);
     FileGuard input;
-    input.handle = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
-    if (input.handle == INVALID_HANDLE_VALUE) {
-        RecordIoFailure(failure, kActionOpenForReading, path);
-        return kLhaIoFailed;
-    }
-    DWORD high = 0;
-    SetLastError(NO_ERROR);
-    DWORD low = GetFileSize(input.handle, &high);
-    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-        RecordIoFailure(failure, kActionRead, path);
-        return kLhaIoFailed;
-    }
-    if (high != 0 || low == 0xFFFFFFFFu) {  // sizes in our headers are 32 bits
-        RecordDataFailure(failure, kLhaTooLarge, path, nullptr);
-        return kLhaTooLarge;
-    }
+    DWORD size = 0;
+    LhaStatus status = OpenInput(path, &input, &size, failure);
+    if (status != kLhaOk) return status;
 
     const uint32_t nameLength = TextLength(name);
     uint8_t header[kLevel2HeaderMax];
     const uint64_t headerOffset = *written;
-    uint32_t headerLength = BuildLevel2Header(header, "-lh5-", name, nameLength, 0, 0, 0, unixTime);
+    const uint32_t headerLength = BuildLevel2Header(header, "-lh5-", name, nameLength, 0, 0, 0, unixTime);
     ArchiveOutput out = {archive, written, archivePath, failure};
-    LhaStatus status = WriteArchive(&out, header, headerLength);
+    status = WriteArchive(&out, header, headerLength);
     if (status != kLhaOk) return status;
     const uint64_t dataStart = *written;
-
     InputFile in = {input.handle, path, failure, 0, 0};
-    LhaSource source = {ReadInput, &in};
-    LhaSink sink = {WriteArchive, &out};
-    uint64_t inputSize = 0, outputSize = 0;
-    const char* method = "-lh5-";
-    status = low == 0 ? kLhaTooLarge : EncodeLh5(encoderState, &source, &sink, low - 1u, &inputSize, &outputSize);
-    if (status == kLhaOk && outputSize >= inputSize) status = kLhaTooLarge;
-    if (status == kLhaTooLarge) {
-        method = "-lh0-";
-        status = StoreMember(&in, &out, dataStart, encoderState);
-    }
+    const char* method = nullptr;
+    status = WriteMemberData(&in, &out, size, encoderState, &method);
     if (status != kLhaOk) return status;
     if (in.size > 0xFFFFFFFEu) {  // grew while we read it
         RecordDataFailure(failure, kLhaTooLarge, path, nullptr);
         return kLhaTooLarge;
     }
-
-    // The header again, now with the sizes and the CRC.
-    const uint64_t end = *written;
-    BuildLevel2Header(header, method, name, nameLength, end - dataStart, in.size, in.crc, unixTime);
-    SetLastError(NO_ERROR);
-    uint64_t ignored = 0;
-    if (!SeekTo(archive, headerOffset) || !WriteAll(archive, header, headerLength, &ignored) || !SeekTo(archive, end)) {
-        RecordIoFailure(failure, kActionWrite, archivePath);
-        return kLhaIoFailed;
-    }
-    return kLhaOk;
+    BuildLevel2Header(header, method, name, nameLength, *written - dataStart, in.size, in.crc, unixTime);
+    return RewriteHeader(&out, headerOffset, header, headerLength);
 }
 
 bool WriteAll(HANDLE file, const void* data, DWORD size, uint64_t* written) {

@@ -95,6 +95,23 @@ LhaStatus CheckMember(const LhaMemberHeader& header, const LhaDecoderType** deco
     return kLhaOk;
 }
 
+// Creates the file of the member `header` in `folder`, its path into `path`.
+LhaStatus CreateMemberFile(LPCSTR folder, const LhaMemberHeader& header, LPSTR path, FileGuard* target,
+                           LPCSTR archive, ArchiverFailure* failure) {
+    if (TextLength(folder) + header.nameLength >= MAX_PATH) {
+        RecordDataFailure(failure, kLhaUnsafeName, archive, nullptr);
+        return kLhaUnsafeName;
+    }
+    lstrcpyA(path, folder);
+    lstrcatA(path, header.name);
+    target->handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (target->handle == INVALID_HANDLE_VALUE) {
+        RecordIoFailure(failure, kActionCreate, path);
+        return kLhaIoFailed;
+    }
+    return kLhaOk;
+}
+
 // Second pass: every member decoded (into its file for `e`), its length
 // and CRC checked. *created counts the files made, in the names' order.
 LhaStatus DecodeMembers(MemberCommand command, LhaReader* reader, LhaSource* source, LPCSTR archive, LPCSTR folder,
@@ -112,18 +129,8 @@ LhaStatus DecodeMembers(MemberCommand command, LhaReader* reader, LhaSource* sou
         MemberOutput out = {INVALID_HANDLE_VALUE, path, failure};
         FileGuard target;
         if (command == kExtractMembers) {
-            if (TextLength(folder) + header.nameLength >= MAX_PATH) {
-                RecordDataFailure(failure, kLhaUnsafeName, archive, nullptr);
-                return kLhaUnsafeName;
-            }
-            lstrcpyA(path, folder);
-            lstrcatA(path, header.name);
-            target.handle =
-                CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (target.handle == INVALID_HANDLE_VALUE) {
-                RecordIoFailure(failure, kActionCreate, path);
-                return kLhaIoFailed;
-            }
+            status = CreateMemberFile(folder, header, path, &target, archive, failure);
+            if (status != kLhaOk) return status;
             ++*created;
             out.file = target.handle;
         }
@@ -136,6 +143,37 @@ LhaStatus DecodeMembers(MemberCommand command, LhaReader* reader, LhaSource* sou
             return status;
         }
     }
+}
+
+// First pass, every header: whatever a header can tell (a method we lack,
+// an unsafe or repeated name, too many members, too much data) is refused
+// before any file exists. For `l`, each member's line is all there is.
+LhaStatus CheckHeaders(MemberCommand command, LhaReader* reader, LhaSource* source, LPSTR output, DWORD outputSize,
+                       NameTable* names, LPCSTR archive, ArchiverFailure* failure) {
+    StartReader(reader, source);
+    uint64_t total = 0;
+    for (;;) {
+        LhaMemberHeader header;
+        bool end = false;
+        LhaStatus status = ReadMemberHeader(reader, &header, &end);
+        if (status != kLhaOk || end) return status;
+        if (command == kListMembers) {
+            AppendListing(output, outputSize, header);
+            continue;
+        }
+        const LhaDecoderType* decoder = nullptr;
+        status = CheckMember(header, &decoder, names, &total, archive, failure);
+        if (status != kLhaOk) return status;
+    }
+}
+
+LhaStatus Rewind(HANDLE file, LPCSTR archive, ArchiverFailure* failure) {
+    SetLastError(NO_ERROR);
+    if (SetFilePointer(file, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
+        RecordIoFailure(failure, kActionRead, archive);
+        return kLhaIoFailed;
+    }
+    return kLhaOk;
 }
 
 }  // namespace
@@ -160,36 +198,10 @@ LhaStatus WalkMembers(MemberCommand command, LPCSTR archive, LPCSTR folder, LPST
     ArchiveInput input = {file.handle, archive, failure};
     LhaSource source = {ReadArchive, &input};
     LhaReader* reader = static_cast<LhaReader*>(readerBlock.block);
-
-    // First every header: whatever a header can tell (a method we lack, an
-    // unsafe or repeated name, too many members, too much data) is refused
-    // before any file exists.
-    StartReader(reader, &source);
-    uint64_t total = 0;
-    LhaStatus status = kLhaOk;
-    for (;;) {
-        LhaMemberHeader header;
-        bool end = false;
-        status = ReadMemberHeader(reader, &header, &end);
-        if (status != kLhaOk || end) break;
-        if (command == kListMembers) {
-            AppendListing(output, outputSize, header);
-            continue;
-        }
-        const LhaDecoderType* decoder = nullptr;
-        status = CheckMember(header, &decoder, &names, &total, archive, failure);
-        if (status != kLhaOk) break;
-    }
-    if (status == kLhaOk && command != kListMembers) {
-        SetLastError(NO_ERROR);
-        if (SetFilePointer(file.handle, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER &&
-            GetLastError() != NO_ERROR) {
-            RecordIoFailure(failure, kActionRead, archive);
-            status = kLhaIoFailed;
-        } else {
-            status = DecodeMembers(command, reader, &source, archive, folder, stateBlock.block, failure, &names.created);
-        }
-    }
+    LhaStatus status = CheckHeaders(command, reader, &source, output, outputSize, &names, archive, failure);
+    if (status == kLhaOk && command != kListMembers) status = Rewind(file.handle, archive, failure);
+    if (status == kLhaOk && command != kListMembers)
+        status = DecodeMembers(command, reader, &source, archive, folder, stateBlock.block, failure, &names.created);
     if (status != kLhaOk && failure->status == kLhaOk) RecordDataFailure(failure, status, archive, nullptr);
     if (status != kLhaOk && command == kExtractMembers) DeleteWrittenFiles(names, folder);
     return status;
@@ -230,6 +242,19 @@ bool GrowSlots(NameTable* table) {
     return true;
 }
 
+// Doubles the room for names, keeping those there.
+bool DoubleArena(NameTable* table) {
+    HeapBlock bigger;
+    DWORD capacity = table->capacity * 2;
+    if (!bigger.Allocate(capacity)) return false;
+    std::memcpy(bigger.block, table->arena.block, table->used);
+    void* old = table->arena.block;
+    table->arena.block = bigger.block;
+    bigger.block = old;  // freed by `bigger`
+    table->capacity = capacity;
+    return true;
+}
+
 bool AddName(NameTable* table, LPCSTR name, bool* noMemory) {
     CHAR folded[kMaxNameBytes + 1];
     CHAR other[kMaxNameBytes + 1];
@@ -246,18 +271,9 @@ bool AddName(NameTable* table, LPCSTR name, bool* noMemory) {
         if (!lstrcmpA(folded, other)) return false;
     }
     DWORD length = TextLength(name) + 1;
-    if (table->used + length > table->capacity) {
-        HeapBlock bigger;
-        DWORD capacity = table->capacity * 2;
-        if (!bigger.Allocate(capacity)) {
-            *noMemory = true;
-            return false;
-        }
-        std::memcpy(bigger.block, table->arena.block, table->used);
-        void* old = table->arena.block;
-        table->arena.block = bigger.block;
-        bigger.block = old;  // freed by `bigger`
-        table->capacity = capacity;
+    if (table->used + length > table->capacity && !DoubleArena(table)) {
+        *noMemory = true;
+        return false;
     }
     LPSTR at = static_cast<LPSTR>(table->arena.block) + table->used;
     lstrcpyA(at, name);

@@ -13,8 +13,9 @@ struct CommandTokens {
 };
 
 bool SplitCommandTokens(LPCSTR line, CommandTokens* tokens);
-bool IsAllMembers(LPCSTR pattern);
-bool EndsWithSeparator(LPCSTR path);
+LhaStatus RunCommand(const CommandTokens& tokens, LPSTR output, DWORD outputSize, ArchiverFailure* failure);
+LPCSTR IoFailureFormat(ArchiverAction action);
+LPCSTR DataFailureFormat(LhaStatus status);
 
 }  // namespace
 
@@ -29,94 +30,22 @@ int CarryOutArchiverCommand(LPCSTR commandLine, LPSTR output, DWORD outputSize, 
     CommandTokens tokens;
     LhaStatus status = kLhaBadCommand;
     if (SplitCommandTokens(commandLine ? commandLine : "", &tokens) && tokens.count >= 2 &&
-        tokens.text[0][1] == '\0') {
-        switch (tokens.text[0][0]) {
-        case 'a':
-        case 'A':
-            if (tokens.count == 3) status = AddFolderFiles(tokens.text[1], tokens.text[2], failure);
-            break;
-        case 'e':
-        case 'E':
-            if (tokens.count >= 3 && (tokens.count == 3 || IsAllMembers(tokens.text[3]))) {
-                // A folder without its final separator gets one in its own style.
-                CHAR folder[kTokenSize + 1];
-                lstrcpynA(folder, tokens.text[2], kTokenSize);
-                if (!EndsWithSeparator(folder)) {
-                    bool slashes = false, backslashes = false;
-                    for (LPCSTR p = folder; *p; ++p) {
-                        slashes = slashes || *p == '/';
-                        backslashes = backslashes || *p == '\\';
-                    }
-                    lstrcatA(folder, slashes && !backslashes ? "/" : "\\");
-                }
-                status = WalkMembers(kExtractMembers, tokens.text[1], folder, output, outputSize, failure);
-            }
-            break;
-        case 'l':
-        case 'L':
-            if (tokens.count == 2) status = WalkMembers(kListMembers, tokens.text[1], "", output, outputSize, failure);
-            break;
-        case 't':
-        case 'T':
-            if (tokens.count == 2) status = WalkMembers(kTestMembers, tokens.text[1], "", output, outputSize, failure);
-            break;
-        default:
-            break;
-        }
-    }
+        tokens.text[0][1] == '\0')
+        status = RunCommand(tokens, output, outputSize, failure);
     if (status == kLhaBadCommand) RecordDataFailure(failure, kLhaBadCommand, commandLine ? commandLine : "", nullptr);
     return status;
 }
 
+// For kLhaIoFailed the context before the system's text; otherwise the whole
+// message, where the method of kLhaUnsupported follows the subject.
 void FormatArchiverFailure(const ArchiverFailure& failure, LPSTR text) {
-    LPCSTR s = failure.subject;
-    switch (failure.status) {
-    case kLhaOk:
+    if (failure.status == kLhaOk) {
         text[0] = '\0';
         return;
-    case kLhaIoFailed:
-        switch (failure.action) {
-        case kActionOpenForReading:
-            wsprintfA(text, "ファイル\"%s\"に読み込みアクセスを適用できません。", s);
-            return;
-        case kActionRead:
-            wsprintfA(text, "ファイル\"%s\"から読み込めません。", s);
-            return;
-        case kActionCreate:
-            wsprintfA(text, "ファイル\"%s\"を作成し、書き込みアクセスを適用できません。", s);
-            return;
-        case kActionWrite:
-            wsprintfA(text, "ファイル\"%s\"に書き込めません。", s);
-            return;
-        case kActionReplace:
-            wsprintfA(text, "%sに上書きできません。", s);
-            return;
-        case kActionListFolder:
-            wsprintfA(text, "ディレクトリ\"%s\"のファイルを列挙できません。", s);
-            return;
-        default:
-            wsprintfA(text, "書庫\"%s\"を処理するメモリを確保できません。", s);
-            return;
-        }
-    case kLhaNotArchive:
-        wsprintfA(text, "ファイル\"%s\"はLHA形式の書庫ではありません。", s);
-        return;
-    case kLhaDamaged:
-        wsprintfA(text, "ファイル\"%s\"が破損しています。", s);
-        return;
-    case kLhaUnsupported:
-        wsprintfA(text, "ファイル\"%s\"には展開できない形式のデータ(%s)が含まれています。", s, failure.detail);
-        return;
-    case kLhaUnsafeName:
-        wsprintfA(text, "ファイル\"%s\"には安全に展開できない名前のファイルが含まれています。", s);
-        return;
-    case kLhaTooLarge:
-        wsprintfA(text, "ファイル\"%s\"は大きすぎるため処理できません。", s);
-        return;
-    default:
-        wsprintfA(text, "書庫のコマンド\"%s\"を実行できません。", s);
-        return;
     }
+    LPCSTR format =
+        failure.status == kLhaIoFailed ? IoFailureFormat(failure.action) : DataFailureFormat(failure.status);
+    wsprintfA(text, format, failure.subject, failure.detail);
 }
 
 void RecordIoFailure(ArchiverFailure* failure, ArchiverAction action, LPCSTR subject) {
@@ -177,6 +106,81 @@ bool IsAllMembers(LPCSTR pattern) { return !lstrcmpA(pattern, "*") || !lstrcmpA(
 bool EndsWithSeparator(LPCSTR path) {
     int length = lstrlenA(path);
     return length > 0 && Cp932FolderPartLength(path) == length;
+}
+
+// `e`: a folder without its final separator gets one in its own style.
+LhaStatus ExtractInto(LPCSTR archive, LPCSTR target, LPSTR output, DWORD outputSize, ArchiverFailure* failure) {
+    CHAR folder[kTokenSize + 1];
+    lstrcpynA(folder, target, kTokenSize);
+    if (!EndsWithSeparator(folder)) {
+        bool slashes = false, backslashes = false;
+        for (LPCSTR p = folder; *p; ++p) {
+            slashes = slashes || *p == '/';
+            backslashes = backslashes || *p == '\\';
+        }
+        lstrcatA(folder, slashes && !backslashes ? "/" : "\\");
+    }
+    return WalkMembers(kExtractMembers, archive, folder, output, outputSize, failure);
+}
+
+// The command named by the one-letter first token, when its other tokens fit.
+LhaStatus RunCommand(const CommandTokens& tokens, LPSTR output, DWORD outputSize, ArchiverFailure* failure) {
+    const int count = tokens.count;
+    LPCSTR archive = tokens.text[1];
+    switch (tokens.text[0][0]) {
+    case 'a':
+    case 'A':
+        return count == 3 ? AddFolderFiles(archive, tokens.text[2], failure) : kLhaBadCommand;
+    case 'e':
+    case 'E':
+        return count == 3 || (count == 4 && IsAllMembers(tokens.text[3]))
+                   ? ExtractInto(archive, tokens.text[2], output, outputSize, failure)
+                   : kLhaBadCommand;
+    case 'l':
+    case 'L':
+        return count == 2 ? WalkMembers(kListMembers, archive, "", output, outputSize, failure) : kLhaBadCommand;
+    case 't':
+    case 'T':
+        return count == 2 ? WalkMembers(kTestMembers, archive, "", output, outputSize, failure) : kLhaBadCommand;
+    default:
+        return kLhaBadCommand;
+    }
+}
+
+LPCSTR IoFailureFormat(ArchiverAction action) {
+    switch (action) {
+    case kActionOpenForReading:
+        return "ファイル\"%s\"に読み込みアクセスを適用できません。";
+    case kActionRead:
+        return "ファイル\"%s\"から読み込めません。";
+    case kActionCreate:
+        return "ファイル\"%s\"を作成し、書き込みアクセスを適用できません。";
+    case kActionWrite:
+        return "ファイル\"%s\"に書き込めません。";
+    case kActionReplace:
+        return "%sに上書きできません。";
+    case kActionListFolder:
+        return "ディレクトリ\"%s\"のファイルを列挙できません。";
+    default:
+        return "書庫\"%s\"を処理するメモリを確保できません。";
+    }
+}
+
+LPCSTR DataFailureFormat(LhaStatus status) {
+    switch (status) {
+    case kLhaNotArchive:
+        return "ファイル\"%s\"はLHA形式の書庫ではありません。";
+    case kLhaDamaged:
+        return "ファイル\"%s\"が破損しています。";
+    case kLhaUnsupported:
+        return "ファイル\"%s\"には展開できない形式のデータ(%s)が含まれています。";
+    case kLhaUnsafeName:
+        return "ファイル\"%s\"には安全に展開できない名前のファイルが含まれています。";
+    case kLhaTooLarge:
+        return "ファイル\"%s\"は大きすぎるため処理できません。";
+    default:
+        return "書庫のコマンド\"%s\"を実行できません。";
+    }
 }
 
 }  // namespace

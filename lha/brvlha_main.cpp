@@ -13,8 +13,9 @@
 #include "lha/archiver.h"
 
 #ifndef _WIN32
-#include <iconv.h>
 #include <unistd.h>
+
+#include "winapi/cp932_utf8.h"
 #endif
 
 namespace {
@@ -46,22 +47,27 @@ void PrintText(FILE* stream, const std::string& text) {
 #ifdef _WIN32
     std::fputs(text.c_str(), stream);
 #else
-    iconv_t convert = iconv_open("UTF-8", "CP932");
-    if (convert == reinterpret_cast<iconv_t>(-1)) {
-        std::fputs(text.c_str(), stream);
-        return;
-    }
-    std::string in = text;
-    std::string out(in.size() * 3 + 16, '\0');
-    char* inp = &in[0];
-    size_t inLeft = in.size();
-    char* outp = &out[0];
-    size_t outLeft = out.size();
-    iconv(convert, &inp, &inLeft, &outp, &outLeft);
-    iconv_close(convert);
-    out.resize(out.size() - outLeft);
-    std::fputs(out.c_str(), stream);
+    WriteCp932AsUtf8(stream, text);
 #endif
+}
+
+// The archiver's text for `failure`; after a failed system call, the
+// system's own text follows it.
+std::string FailureText(const ArchiverFailure& failure) {
+    CHAR text[kMessageBufferSize];
+    FormatArchiverFailure(failure, text);
+    std::string message = text;
+    if (failure.status != kLhaIoFailed) return message;
+    LPSTR system = nullptr;
+    if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                       nullptr, failure.systemError, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                       reinterpret_cast<LPSTR>(&system), 0, nullptr) &&
+        system) {
+        message += " ";
+        message += system;
+    }
+    if (system) LocalFree(system);
+    return message;
 }
 
 int Usage() {
@@ -90,23 +96,6 @@ int main(int argc, char** argv) {
     ArchiverFailure failure;
     int result = CarryOutArchiverCommand(line.c_str(), output.data(), static_cast<DWORD>(output.size()), &failure);
     PrintText(stdout, output.data());
-    if (result != 0) {
-        CHAR text[kMessageBufferSize];
-        FormatArchiverFailure(failure, text);
-        std::string message = text;
-        if (failure.status == kLhaIoFailed) {
-            LPSTR system = nullptr;
-            if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                   FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                               nullptr, failure.systemError, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                               reinterpret_cast<LPSTR>(&system), 0, nullptr) &&
-                system) {
-                message += " ";
-                message += system;
-            }
-            if (system) LocalFree(system);
-        }
-        PrintText(stderr, "brvlha: " + message + "\n");
-    }
+    if (result != 0) PrintText(stderr, "brvlha: " + FailureText(failure) + "\n");
     return result;
 }

@@ -143,13 +143,9 @@ HeapItem HeapPop(HeapItem* heap, int& size) {
     return top;
 }
 
-// Lengths of an optimal code for `frequency`, at most 16 bits: when the
-// tree gets deeper, counts are halved (keeping used symbols) and it is built
-// again. Returns the number of used symbols; with fewer than two the caller
-// writes the one-symbol form and *single receives the symbol (0 when none).
-int MakeLengths(EncoderState& s, const uint32_t* frequency, int n, uint8_t* lengths, int* single) {
-    uint32_t* weight = s.nodeWeight;
-    for (int i = 0; i < n; ++i) weight[i] = frequency[i];
+// Zeroes `lengths` and counts the symbols `frequency` uses; *single
+// becomes the last of them (0 when none).
+int CountUsedSymbols(const uint32_t* frequency, int n, uint8_t* lengths, int* single) {
     int used = 0;
     *single = 0;
     for (int i = 0; i < n; ++i) {
@@ -159,37 +155,58 @@ int MakeLengths(EncoderState& s, const uint32_t* frequency, int n, uint8_t* leng
             *single = i;
         }
     }
+    return used;
+}
+
+// Builds the Huffman tree over the nonzero weights (nodes from `n` on are
+// inner ones, each parent in s.nodeParent) and returns its root.
+int BuildTree(EncoderState& s, const uint32_t* weight, int n) {
+    int size = 0;
+    for (int i = 0; i < n; ++i)
+        if (weight[i]) HeapPush(s.heap, size, HeapItem{weight[i], i});
+    int next = n;
+    while (size > 1) {
+        HeapItem a = HeapPop(s.heap, size);
+        HeapItem b = HeapPop(s.heap, size);
+        s.nodeParent[a.node] = next;
+        s.nodeParent[b.node] = next;
+        HeapPush(s.heap, size, HeapItem{a.weight + b.weight, next});
+        ++next;
+    }
+    return next - 1;
+}
+
+// The depth of every used symbol in the tree over `weight`; returns the
+// deepest.
+int TreeDepths(EncoderState& s, const uint32_t* weight, int n, int* depth) {
+    const int root = BuildTree(s, weight, n);
+    depth[root] = 0;
+    for (int k = root - 1; k >= n; --k) depth[k] = depth[s.nodeParent[k]] + 1;
+    int deepest = 0;
+    for (int i = 0; i < n; ++i) {
+        if (!weight[i]) continue;
+        depth[i] = depth[s.nodeParent[i]] + 1;
+        if (depth[i] > deepest) deepest = depth[i];
+    }
+    return deepest;
+}
+
+// Lengths of an optimal code for `frequency`, at most 16 bits: when the
+// tree gets deeper, counts are halved (keeping used symbols) and it is built
+// again. Returns the number of used symbols; with fewer than two the caller
+// writes the one-symbol form and *single receives the symbol (0 when none).
+int MakeLengths(EncoderState& s, const uint32_t* frequency, int n, uint8_t* lengths, int* single) {
+    const int used = CountUsedSymbols(frequency, n, lengths, single);
     if (used < 2) return used;
-    for (;;) {
-        int size = 0;
-        for (int i = 0; i < n; ++i)
-            if (weight[i]) HeapPush(s.heap, size, HeapItem{weight[i], i});
-        int next = n;
-        while (size > 1) {
-            HeapItem a = HeapPop(s.heap, size);
-            HeapItem b = HeapPop(s.heap, size);
-            s.nodeParent[a.node] = next;
-            s.nodeParent[b.node] = next;
-            HeapPush(s.heap, size, HeapItem{a.weight + b.weight, next});
-            ++next;
-        }
-        int root = next - 1;
-        int depth[2 * kCharCodes];
-        depth[root] = 0;
-        for (int k = root - 1; k >= n; --k) depth[k] = depth[s.nodeParent[k]] + 1;
-        int deepest = 0;
-        for (int i = 0; i < n; ++i) {
-            if (!weight[i]) continue;
-            depth[i] = depth[s.nodeParent[i]] + 1;
-            if (depth[i] > deepest) deepest = depth[i];
-        }
-        if (deepest <= kMaxCodeLength) {
-            for (int i = 0; i < n; ++i) lengths[i] = weight[i] ? static_cast<uint8_t>(depth[i]) : 0;
-            return used;
-        }
+    uint32_t* weight = s.nodeWeight;
+    for (int i = 0; i < n; ++i) weight[i] = frequency[i];
+    int depth[2 * kCharCodes];
+    while (TreeDepths(s, weight, n, depth) > kMaxCodeLength) {
         for (int i = 0; i < n; ++i)
             if (weight[i]) weight[i] = (weight[i] + 1) / 2;
     }
+    for (int i = 0; i < n; ++i) lengths[i] = weight[i] ? static_cast<uint8_t>(depth[i]) : 0;
+    return used;
 }
 
 void MakeCodes(const uint8_t* lengths, int n, uint16_t* codes) {
@@ -261,46 +278,58 @@ void WriteShortLengths(BitWriter& w, const uint8_t* lengths, int maxCodes, int c
     }
 }
 
-void WriteBlock(EncoderState& s) {
+// The char table's lengths in the temp code, which is written first (or
+// its one symbol, which then takes no bits).
+void WriteCodedCharLengths(EncoderState& s) {
+    BitWriter& w = s.writer;
+    for (auto& f : s.tempFrequency) f = 0;
+    WalkCharLengths(s, [&](int symbol, int, uint32_t) { ++s.tempFrequency[symbol]; });
+    int tempSingle = 0;
+    if (MakeLengths(s, s.tempFrequency, kTempCodes, s.tempLength, &tempSingle) >= 2) {
+        MakeCodes(s.tempLength, kTempCodes, s.tempCode);
+        WriteShortLengths(w, s.tempLength, kTempCodes, 5, 3);
+    } else {
+        w.Put(5, 0);
+        w.Put(5, static_cast<uint32_t>(tempSingle));
+        s.tempLength[tempSingle] = 0;  // the one code takes no bits
+    }
+    w.Put(9, static_cast<uint32_t>(TrimmedCount(s.charLength, kCharCodes)));
+    WalkCharLengths(s, [&](int symbol, int extraBits, uint32_t extra) {
+        w.Put(s.tempLength[symbol], s.tempCode[symbol]);
+        w.Put(extraBits, extra);
+    });
+}
+
+void WriteCharTable(EncoderState& s) {
     BitWriter& w = s.writer;
     int single = 0;
-    w.Put(16, s.blockCount);
-    int usedChars = MakeLengths(s, s.charFrequency, kCharCodes, s.charLength, &single);
-    if (usedChars >= 2) {
+    if (MakeLengths(s, s.charFrequency, kCharCodes, s.charLength, &single) >= 2) {
         MakeCodes(s.charLength, kCharCodes, s.charCode);
-        for (auto& f : s.tempFrequency) f = 0;
-        WalkCharLengths(s, [&](int symbol, int, uint32_t) { ++s.tempFrequency[symbol]; });
-        int tempSingle = 0;
-        if (MakeLengths(s, s.tempFrequency, kTempCodes, s.tempLength, &tempSingle) >= 2) {
-            MakeCodes(s.tempLength, kTempCodes, s.tempCode);
-            WriteShortLengths(w, s.tempLength, kTempCodes, 5, 3);
-        } else {
-            w.Put(5, 0);
-            w.Put(5, static_cast<uint32_t>(tempSingle));
-            s.tempLength[tempSingle] = 0;  // the one code takes no bits
-        }
-        w.Put(9, static_cast<uint32_t>(TrimmedCount(s.charLength, kCharCodes)));
-        WalkCharLengths(s, [&](int symbol, int extraBits, uint32_t extra) {
-            w.Put(s.tempLength[symbol], s.tempCode[symbol]);
-            w.Put(extraBits, extra);
-        });
-    } else {
-        w.Put(5, 0);
-        w.Put(5, 0);
-        w.Put(9, 0);
-        w.Put(9, static_cast<uint32_t>(single));
-        for (auto& len : s.charLength) len = 0;
+        WriteCodedCharLengths(s);
+        return;
     }
-    int distanceSingle = 0;
-    if (MakeLengths(s, s.distanceFrequency, kDistanceCodes, s.distanceLength, &distanceSingle) >= 2) {
+    w.Put(5, 0);
+    w.Put(5, 0);
+    w.Put(9, 0);
+    w.Put(9, static_cast<uint32_t>(single));
+    for (auto& len : s.charLength) len = 0;
+}
+
+void WriteDistanceTable(EncoderState& s) {
+    BitWriter& w = s.writer;
+    int single = 0;
+    if (MakeLengths(s, s.distanceFrequency, kDistanceCodes, s.distanceLength, &single) >= 2) {
         MakeCodes(s.distanceLength, kDistanceCodes, s.distanceCode);
         WriteShortLengths(w, s.distanceLength, kDistanceCodes, kDistanceCountBits, -1);
-    } else {
-        w.Put(kDistanceCountBits, 0);
-        w.Put(kDistanceCountBits, static_cast<uint32_t>(distanceSingle));
-        for (auto& len : s.distanceLength) len = 0;
+        return;
     }
+    w.Put(kDistanceCountBits, 0);
+    w.Put(kDistanceCountBits, static_cast<uint32_t>(single));
+    for (auto& len : s.distanceLength) len = 0;
+}
 
+void WriteSymbols(EncoderState& s) {
+    BitWriter& w = s.writer;
     for (uint32_t i = 0; i < s.blockCount; ++i) {
         uint32_t c = s.symbols[i];
         w.Put(s.charLength[c], s.charCode[c]);
@@ -310,6 +339,15 @@ void WriteBlock(EncoderState& s) {
         w.Put(s.distanceLength[p], s.distanceCode[p]);
         if (p > 1) w.Put(p - 1, v);
     }
+}
+
+// One block: its symbol count, the two code tables, the symbols; then the
+// counts start again.
+void WriteBlock(EncoderState& s) {
+    s.writer.Put(16, s.blockCount);
+    WriteCharTable(s);
+    WriteDistanceTable(s);
+    WriteSymbols(s);
     s.blockCount = 0;
     for (auto& f : s.charFrequency) f = 0;
     for (auto& f : s.distanceFrequency) f = 0;
@@ -372,18 +410,88 @@ uint32_t FindMatch(const EncoderState& s, uint32_t pos, uint32_t available, uint
     return best >= kMinMatch ? best : 0;
 }
 
+// Where the encoder stands in its buffer.
+struct Scan {
+    uint32_t pos = 0;
+    uint32_t fill = 0;
+    uint32_t inserted = 0;  // positions below this are in the hash chains
+    bool atEnd = false;
+    // The match found at `pos` by the previous step's look-ahead, if any.
+    bool pending = false;
+    uint32_t pendingLength = 0;
+    uint32_t pendingDistance = 0;
+};
+
 // Drops the oldest part of the buffer, keeping one dictionary behind `pos`.
-void Slide(EncoderState& s, uint32_t& pos, uint32_t& fill, uint32_t& inserted) {
-    uint32_t shift = pos - kDictionarySize;
-    std::memmove(s.window, s.window + shift, fill - shift);
-    fill -= shift;
-    pos -= shift;
-    inserted -= shift;
+void Slide(EncoderState& s, Scan& c) {
+    uint32_t shift = c.pos - kDictionarySize;
+    std::memmove(s.window, s.window + shift, c.fill - shift);
+    c.fill -= shift;
+    c.pos -= shift;
+    c.inserted -= shift;
     for (auto& h : s.head) h = (h == kNoPosition || h < shift) ? kNoPosition : h - shift;
-    for (uint32_t i = 0; i < fill; ++i) {
+    for (uint32_t i = 0; i < c.fill; ++i) {
         uint32_t p = s.previous[i + shift];
         s.previous[i] = (p == kNoPosition || p < shift) ? kNoPosition : p - shift;
     }
+}
+
+// Keeps a full match of look-ahead in the buffer while input lasts.
+LhaStatus FillLookAhead(EncoderState& s, Scan& c, LhaSource* in, uint64_t* inputSize) {
+    while (!c.atEnd && c.fill - c.pos < kMaxMatch + 1) {
+        if (c.fill == kBufferSize) Slide(s, c);
+        uint32_t got = 0;
+        LhaStatus status = in->read(in->context, s.window + c.fill, kBufferSize - c.fill, &got);
+        if (status != kLhaOk) return status;
+        if (got == 0) c.atEnd = true;
+        c.fill += got;
+        *inputSize += got;
+    }
+    return kLhaOk;
+}
+
+// Puts the positions below `end` that have three bytes into the chains.
+void InsertBelow(EncoderState& s, Scan& c, uint32_t end) {
+    while (c.inserted < end && c.inserted + kMinMatch <= c.fill) Insert(s, c.inserted++);
+}
+
+// The match at `pos`: the one the previous step found there, or a new one.
+uint32_t MatchHere(EncoderState& s, Scan& c, uint32_t* distance) {
+    if (!c.pending) return FindMatch(s, c.pos, c.fill - c.pos, distance);
+    c.pending = false;
+    *distance = c.pendingDistance;
+    return c.pendingLength;
+}
+
+// One step of lazy matching: when the next byte starts a longer match,
+// that match is kept for the next step and true returned.
+bool NextMatchIsLonger(EncoderState& s, Scan& c, uint32_t length) {
+    if (c.inserted <= c.pos + 1 && c.pos + 1 + kMinMatch <= c.fill) Insert(s, c.inserted++);
+    uint32_t nextDistance = 0;
+    uint32_t nextLength = FindMatch(s, c.pos + 1, c.fill - c.pos - 1, &nextDistance);
+    if (nextLength <= length) return false;
+    c.pending = true;
+    c.pendingLength = nextLength;
+    c.pendingDistance = nextDistance;
+    return true;
+}
+
+// Codes what starts at `pos`: a match, or a literal where there is none or
+// a longer one starts at the next byte.
+void EncodeStep(EncoderState& s, Scan& c) {
+    const uint32_t available = c.fill - c.pos;
+    InsertBelow(s, c, c.pos + 1);
+    uint32_t distance = 0;
+    const uint32_t length = MatchHere(s, c, &distance);
+    const bool lazy = length >= kMinMatch && length < kMaxMatch && available > length;
+    if (length < kMinMatch || (lazy && NextMatchIsLonger(s, c, length))) {
+        AddLiteral(s, s.window[c.pos]);
+        ++c.pos;
+        return;
+    }
+    AddMatch(s, length, distance);
+    InsertBelow(s, c, c.pos + length);
+    c.pos += length;
 }
 
 }  // namespace
@@ -399,65 +507,12 @@ LhaStatus EncodeLh5(void* state, LhaSource* in, LhaSink* out, uint64_t sizeLimit
     s.writer.Start(out, sizeLimit);
     *inputSize = 0;
     *outputSize = 0;
-
-    uint32_t pos = 0;
-    uint32_t fill = 0;
-    uint32_t inserted = 0;  // positions below this are in the hash chains
-    bool atEnd = false;
-    // The match found at `pos` by the previous step's look-ahead, if any.
-    uint32_t pendingLength = 0;
-    uint32_t pendingDistance = 0;
-    bool pending = false;
-
+    Scan c;
     for (;;) {
-        // Keep a full match of look-ahead in the buffer.
-        while (!atEnd && fill - pos < kMaxMatch + 1) {
-            if (fill == kBufferSize) Slide(s, pos, fill, inserted);
-            uint32_t got = 0;
-            LhaStatus status = in->read(in->context, s.window + fill, kBufferSize - fill, &got);
-            if (status != kLhaOk) return status;
-            if (got == 0) atEnd = true;
-            fill += got;
-            *inputSize += got;
-        }
-        if (pos >= fill) break;
-        if (s.writer.status != kLhaOk) break;
-
-        uint32_t available = fill - pos;
-        while (inserted <= pos && inserted + kMinMatch <= fill) Insert(s, inserted++);
-
-        uint32_t length = 0;
-        uint32_t distance = 0;
-        if (pending) {
-            length = pendingLength;
-            distance = pendingDistance;
-            pending = false;
-        } else {
-            length = FindMatch(s, pos, available, &distance);
-        }
-        if (length >= kMinMatch && length < kMaxMatch && available > length) {
-            // One step of lazy matching: a longer match at the next byte wins.
-            if (inserted <= pos + 1 && pos + 1 + kMinMatch <= fill) Insert(s, inserted++);
-            uint32_t nextDistance = 0;
-            uint32_t nextLength = FindMatch(s, pos + 1, available - 1, &nextDistance);
-            if (nextLength > length) {
-                AddLiteral(s, s.window[pos]);
-                ++pos;
-                pending = true;
-                pendingLength = nextLength;
-                pendingDistance = nextDistance;
-                continue;
-            }
-        }
-        if (length >= kMinMatch) {
-            AddMatch(s, length, distance);
-            uint32_t end = pos + length;
-            while (inserted < end && inserted + kMinMatch <= fill) Insert(s, inserted++);
-            pos = end;
-        } else {
-            AddLiteral(s, s.window[pos]);
-            ++pos;
-        }
+        LhaStatus status = FillLookAhead(s, c, in, inputSize);
+        if (status != kLhaOk) return status;
+        if (c.pos >= c.fill || s.writer.status != kLhaOk) break;
+        EncodeStep(s, c);
     }
     if (s.blockCount > 0 && s.writer.status == kLhaOk) WriteBlock(s);
     LhaStatus status = s.writer.Finish();

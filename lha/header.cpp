@@ -127,6 +127,41 @@ bool WalkExtended(const uint8_t* header, uint32_t first, uint32_t limit, uint32_
     return true;
 }
 
+// Level 1: an extended file name that is empty keeps the base name.
+void TakeLevel1Extended(const uint8_t* header, uint32_t at, uint32_t size, ExtendedFields* f) {
+    const uint8_t* name = f->fileName;
+    const uint32_t nameBytes = f->fileNameLength;
+    TakeExtended(header, at, size, 2, f);
+    if (f->fileNameLength == 0) {
+        f->fileName = name;
+        f->fileNameLength = nameBytes;
+    }
+}
+
+// Level 1: the extended headers sit in the data area and count in its size.
+// *used is where the base header ends and becomes where the last one ends.
+LhaStatus ReadLevel1Extended(LhaReader* r, LhaMemberHeader* h, uint32_t* used, ExtendedFields* f) {
+    uint8_t* b = r->header;
+    uint32_t at = *used;
+    uint32_t nextSize = Le16(b + at - 2);
+    uint64_t extendedTotal = 0;
+    while (nextSize != 0) {
+        if (nextSize < 3 || extendedTotal + nextSize > h->compressedSize || at + nextSize > kMaxHeaderBytes)
+            return kLhaDamaged;
+        LhaStatus status = ReadExactly(r, b + at, nextSize, kLhaDamaged);
+        if (status != kLhaOk) return status;
+        TakeLevel1Extended(b, at, nextSize, f);
+        at += nextSize;
+        extendedTotal += nextSize;
+        nextSize = Le16(b + at - 2);
+    }
+    f->crcOffset = -1;  // level 1 header CRCs are not checked by the archivers that write them
+    f->hasLargeSizes = false;
+    h->compressedSize -= extendedTotal;
+    *used = at;
+    return kLhaOk;
+}
+
 // Level 0 and 1: one-byte header size and an additive checksum.
 LhaStatus ReadLevel01(LhaReader* r, LhaMemberHeader* h, uint32_t* used, ExtendedFields* f) {
     uint8_t* b = r->header;
@@ -146,33 +181,7 @@ LhaStatus ReadLevel01(LhaReader* r, LhaMemberHeader* h, uint32_t* used, Extended
     f->fileName = b + 22;
     f->fileNameLength = visible;
     *used = total;
-    if (h->level == 0) return kLhaOk;
-
-    // Level 1: the extended headers sit in the data area and count in its size.
-    uint32_t nextSize = Le16(b + total - 2);
-    uint64_t extendedTotal = 0;
-    uint32_t at = total;
-    while (nextSize != 0) {
-        if (nextSize < 3 || extendedTotal + nextSize > h->compressedSize || at + nextSize > kMaxHeaderBytes)
-            return kLhaDamaged;
-        status = ReadExactly(r, b + at, nextSize, kLhaDamaged);
-        if (status != kLhaOk) return status;
-        const uint8_t* name = f->fileName;
-        uint32_t nameBytes = f->fileNameLength;
-        TakeExtended(b, at, nextSize, 2, f);
-        if (f->fileNameLength == 0) {  // an empty name extension keeps the base name
-            f->fileName = name;
-            f->fileNameLength = nameBytes;
-        }
-        at += nextSize;
-        extendedTotal += nextSize;
-        nextSize = Le16(b + at - 2);
-    }
-    f->crcOffset = -1;  // level 1 header CRCs are not checked by the archivers that write them
-    f->hasLargeSizes = false;
-    h->compressedSize -= extendedTotal;
-    *used = at;
-    return kLhaOk;
+    return h->level == 0 ? kLhaOk : ReadLevel1Extended(r, h, used, f);
 }
 
 LhaStatus ReadLevel2(LhaReader* r, LhaMemberHeader* h, uint32_t* used, ExtendedFields* f) {
@@ -217,9 +226,69 @@ bool HeaderCrcMatches(uint8_t* header, uint32_t size, int32_t offset) {
     return crc == stored;
 }
 
-struct MemberSourceContext {
-    LhaReader* reader;
-};
+// The first byte of a header; a zero byte or the end of the file ends
+// the archive (*end). An empty file is no archive, and an end marker first
+// is an empty archive only when nothing follows: otherwise the file is
+// something else that starts with a zero byte.
+LhaStatus ReadFirstByte(LhaReader* r, bool first, bool* end) {
+    uint8_t* b = r->header;
+    uint32_t got = 0;
+    LhaStatus status = ReadBytes(r, b, 1, &got);
+    if (status != kLhaOk) return status;
+    if (got == 0) {
+        if (first) return kLhaNotArchive;
+        *end = true;
+        return kLhaOk;
+    }
+    if (b[0] != 0) return kLhaOk;
+    if (first) {
+        status = ReadBytes(r, b + 1, 1, &got);
+        if (status != kLhaOk) return status;
+        if (got != 0) return kLhaNotArchive;
+    }
+    *end = true;
+    return kLhaOk;
+}
+
+// The 22 bytes every level starts with: method, sizes, time stamp, level.
+LhaStatus ReadCommonPart(LhaReader* r, LhaMemberHeader* h, LhaStatus malformed) {
+    const uint8_t* b = r->header;
+    LhaStatus status = ReadExactly(r, r->header + 1, 21, malformed);
+    if (status != kLhaOk) return status;
+    if (b[2] != '-' || b[6] != '-' || b[20] > 3) return malformed;
+    if (r->members >= kMaxMembers) return kLhaTooLarge;
+    std::memset(h, 0, sizeof *h);
+    std::memcpy(h->method, b + 2, 5);
+    h->method[5] = '\0';
+    h->level = b[20];
+    h->compressedSize = Le32(b + 7);
+    h->originalSize = Le32(b + 11);
+    h->timeStamp = Le32(b + 15);
+    return kLhaOk;
+}
+
+LhaStatus ReadLevelPart(LhaReader* r, LhaMemberHeader* h, uint32_t* used, ExtendedFields* f) {
+    switch (h->level) {
+    case 0:
+    case 1:
+        return ReadLevel01(r, h, used, f);
+    case 2:
+        return ReadLevel2(r, h, used, f);
+    default:
+        return ReadLevel3(r, h, used, f);
+    }
+}
+
+// Checks the header CRC and takes what the extended headers said into `h`.
+LhaStatus TakeExtendedFields(uint8_t* header, uint32_t used, const ExtendedFields& f, LhaMemberHeader* h) {
+    if (f.crcOffset >= 0 && !HeaderCrcMatches(header, used, f.crcOffset)) return kLhaDamaged;
+    if (f.hasLargeSizes) {
+        h->compressedSize = f.compressedSize;
+        h->originalSize = f.originalSize;
+    }
+    TakeLastComponent(f.fileName ? f.fileName : header, f.fileName ? f.fileNameLength : 0, h);
+    return kLhaOk;
+}
 
 LhaStatus ReadMemberData(void* context, uint8_t* buffer, uint32_t size, uint32_t* got) {
     LhaReader* r = static_cast<LhaReader*>(context);
@@ -260,62 +329,16 @@ LhaStatus ReadMemberHeader(LhaReader* r, LhaMemberHeader* h, bool* end) {
     LhaStatus status = SkipMemberData(r);
     if (status != kLhaOk) return status;
     const bool first = r->members == 0;
-    const LhaStatus malformed = first ? kLhaNotArchive : kLhaDamaged;
-
-    uint8_t* b = r->header;
-    uint32_t got = 0;
-    status = ReadBytes(r, b, 1, &got);
+    status = ReadFirstByte(r, first, end);
+    if (status != kLhaOk || *end) return status;
+    status = ReadCommonPart(r, h, first ? kLhaNotArchive : kLhaDamaged);
     if (status != kLhaOk) return status;
-    if (got == 0) {
-        if (first) return kLhaNotArchive;  // an empty file is no archive
-        *end = true;
-        return kLhaOk;
-    }
-    if (b[0] == 0) {
-        // An end marker first is an empty archive only when nothing follows;
-        // otherwise the file is something else that starts with a zero byte.
-        if (first) {
-            status = ReadBytes(r, b + 1, 1, &got);
-            if (status != kLhaOk) return status;
-            if (got != 0) return kLhaNotArchive;
-        }
-        *end = true;
-        return kLhaOk;
-    }
-    status = ReadExactly(r, b + 1, 21, malformed);
-    if (status != kLhaOk) return status;
-    if (b[2] != '-' || b[6] != '-' || b[20] > 3) return malformed;
-    if (r->members >= kMaxMembers) return kLhaTooLarge;
-
-    std::memset(h, 0, sizeof *h);
-    std::memcpy(h->method, b + 2, 5);
-    h->method[5] = '\0';
-    h->level = b[20];
-    h->compressedSize = Le32(b + 7);
-    h->originalSize = Le32(b + 11);
-    h->timeStamp = Le32(b + 15);
-
     ExtendedFields f = {nullptr, 0, -1, false, 0, 0};
     uint32_t used = 0;
-    switch (h->level) {
-    case 0:
-    case 1:
-        status = ReadLevel01(r, h, &used, &f);
-        break;
-    case 2:
-        status = ReadLevel2(r, h, &used, &f);
-        break;
-    default:
-        status = ReadLevel3(r, h, &used, &f);
-        break;
-    }
+    status = ReadLevelPart(r, h, &used, &f);
     if (status != kLhaOk) return status;
-    if (f.crcOffset >= 0 && !HeaderCrcMatches(b, used, f.crcOffset)) return kLhaDamaged;
-    if (f.hasLargeSizes) {
-        h->compressedSize = f.compressedSize;
-        h->originalSize = f.originalSize;
-    }
-    TakeLastComponent(f.fileName ? f.fileName : b, f.fileName ? f.fileNameLength : 0, h);
+    status = TakeExtendedFields(r->header, used, f, h);
+    if (status != kLhaOk) return status;
     r->memberRemaining = h->compressedSize;
     ++r->members;
     return kLhaOk;
