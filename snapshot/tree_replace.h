@@ -36,6 +36,9 @@ struct LiveTree {
     TreeProfile profile;
 };
 
+// Whether a key is there: opened, not there, or a reported failure to open it.
+enum class Presence { kPresent, kAbsent, kFailed };
+
 // The folder in the work directory that holds the live tree during a
 // replacement, saved as the snapshot its TreeProfile names.
 constexpr char kLiveBackupFolder[] = "~live";
