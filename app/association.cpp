@@ -1,48 +1,23 @@
 // Registering and removing the shell association of .ies and .ips files.
 #include "app/association.h"
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
+#include "ieoe/ieoe_group.h"
 #include "resources/resource.h"
 #include "snapshot/registry_clear.h"
+#include "tcpip/tcpip_group.h"
 #include "winapi/guards.h"
 #include "winapi/message_size.h"
 
 namespace {
 
-// What differs between the two file types; everything else is done once.
-struct FileType {
-    int checkBox;
-    LPCSTR extension;
-    LPCSTR progId;
-    LPCSTR commandKey;
-    LPCSTR commandFormat;  // %s: the program's path; the shell fills in %1
-    LPCSTR iconKey;
-    LPCSTR iconFormat;     // %s: the program's path, then the icon index
-    LPCSTR progIdFailure;
-    LPCSTR extensionFailure;
-    LPCSTR takeoverQuestion;
-    LPCSTR takeoverCaption;
-};
+// What differs between the two file types is in the groups' records;
+// everything else is done once.
+typedef SettingsGroup FileType;
+const FileType* const kFileTypes[] = {&kIeOeGroup, &kTcpipGroup};
 
-const FileType kFileTypes[] = {
-    {IDC_ASSOC_IEOE, ".ies", "Morvik.InternetExplorerSettings",
-     "Morvik.InternetExplorerSettings\\shell\\open\\command", "\"%s\" \"%%1\" /ies",
-     "Morvik.InternetExplorerSettings\\DefaultIcon", "%s,1",
-     "レジストリキー\"HKEY_CLASSES_ROOT\\Morvik.InternetExplorerSettings\"が見つかりません。",
-     "レジストリキー\"HKEY_CLASSES_ROOT\\.ies\"が見つかりません。",
-     "拡張子.iesはすでにほかのアプリケーションによって設定されているようです。"
-     "ほかのアプリケーションによる設定を削除しますか。",
-     "拡張子.ies設定上書き許可"},
-    {IDC_ASSOC_TCPIP, ".ips", "Morvik.InternetProtocolSettings",
-     "Morvik.InternetProtocolSettings\\shell\\open\\command", "\"%s\" \"%%1\" /ips",
-     "Morvik.InternetProtocolSettings\\DefaultIcon", "%s,2",
-     "レジストリキー\"HKEY_CLASSES_ROOT\\Morvik.InternetProtocolSettings\"が見つかりません。",
-     "レジストリキー\"HKEY_CLASSES_ROOT\\.ips\"が見つかりません。",
-     "拡張子.ipsはすでにほかのアプリケーションによって設定されているようです。"
-     "ほかのアプリケーションによる設定を削除しますか。",
-     "拡張子.ips設定上書き許可"},
-};
+const char kNotFound[] = "レジストリキー\"HKEY_CLASSES_ROOT\\%s\"が見つかりません。";
 
 // Whom an extension key belongs to, by the ProgID its default value names.
 enum class Owner { Nobody, Us, Another, Unknown };
@@ -56,6 +31,7 @@ TypeState ExamineFileType(HWND dialog, const FileType& type);
 Owner FindExtensionOwner(HWND dialog, const FileType& type);
 BOOL NamesProgId(DWORD valueType, LPSTR data, DWORD size, LPCSTR progId);
 void ConfirmTakeover(HWND dialog, const FileType& type);
+int AskTakeover(HWND dialog, const FileType& type);
 LONG OpenToTest(LPCSTR subkey);
 BOOL ApplyAssociation(HWND dialog);
 BOOL GetProgramPath(HWND dialog, LPSTR path);
@@ -80,9 +56,9 @@ INT_PTR CALLBACK AssociationDialogProc(HWND dialog, UINT message, WPARAM wParam,
         EndDialog(dialog, IDCANCEL);
         return TRUE;
     }
-    for (const FileType& type : kFileTypes) {
-        if (wParam != static_cast<WPARAM>(MAKEWPARAM(type.checkBox, BN_CLICKED))) continue;
-        if (IsDlgButtonChecked(dialog, type.checkBox) == BST_CHECKED) ConfirmTakeover(dialog, type);
+    for (const FileType* type : kFileTypes) {
+        if (wParam != static_cast<WPARAM>(MAKEWPARAM(type->associationBox, BN_CLICKED))) continue;
+        if (IsDlgButtonChecked(dialog, type->associationBox) == BST_CHECKED) ConfirmTakeover(dialog, *type);
         return TRUE;
     }
     return FALSE;
@@ -94,9 +70,9 @@ namespace {
 // TCP/IP settings to load, but shows and keeps its registry state all the same.
 void InitAssociationDialog(HWND dialog) {
     if (!IsNtFamily()) EnableWindow(GetDlgItem(dialog, IDC_ASSOC_TCPIP), FALSE);
-    for (const FileType& type : kFileTypes) {
-        TypeState state = ExamineFileType(dialog, type);
-        if (state == TypeState::Registered) CheckDlgButton(dialog, type.checkBox, BST_CHECKED);
+    for (const FileType* type : kFileTypes) {
+        TypeState state = ExamineFileType(dialog, *type);
+        if (state == TypeState::Registered) CheckDlgButton(dialog, type->associationBox, BST_CHECKED);
         // OK would remove the keys of a type never looked at without asking.
         if (state == TypeState::Unknown) {
             EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
@@ -119,7 +95,7 @@ TypeState ExamineFileType(HWND dialog, const FileType& type) {
     SetLastError(OpenToTest(type.progId));
     const BOOL progIdThere = GetLastError() == ERROR_SUCCESS;
     if (!progIdThere && GetLastError() != ERROR_FILE_NOT_FOUND) {
-        ReportSystemError(dialog, type.progIdFailure);
+        ReportSystemErrorWith(dialog, kNotFound, type.progId);
         return TypeState::Unknown;
     }
     const Owner owner = FindExtensionOwner(dialog, type);
@@ -135,7 +111,7 @@ Owner FindExtensionOwner(HWND dialog, const FileType& type) {
     if (GetLastError() != ERROR_SUCCESS) {
         key.key = nullptr;
         if (GetLastError() == ERROR_FILE_NOT_FOUND) return Owner::Nobody;
-        ReportSystemError(dialog, type.extensionFailure);
+        ReportSystemErrorWith(dialog, kNotFound, type.extension);
         return Owner::Unknown;
     }
     CHAR data[64];  // room for our ProgIDs; anything longer is not ours
@@ -165,10 +141,19 @@ BOOL NamesProgId(DWORD valueType, LPSTR data, DWORD size, LPCSTR progId) {
 void ConfirmTakeover(HWND dialog, const FileType& type) {
     const Owner owner = FindExtensionOwner(dialog, type);
     if (owner == Owner::Us || owner == Owner::Nobody) return;
-    if (owner == Owner::Another && MessageBoxA(dialog, type.takeoverQuestion, type.takeoverCaption,
-                                               MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
-        return;
-    CheckDlgButton(dialog, type.checkBox, BST_UNCHECKED);
+    if (owner == Owner::Another && AskTakeover(dialog, type) == IDYES) return;
+    CheckDlgButton(dialog, type.associationBox, BST_UNCHECKED);
+}
+
+int AskTakeover(HWND dialog, const FileType& type) {
+    CHAR question[kMessageBufferSize];
+    CHAR caption[kMessageBufferSize];
+    wsprintfA(question,
+              "拡張子%sはすでにほかのアプリケーションによって設定されているようです。"
+              "ほかのアプリケーションによる設定を削除しますか。",
+              type.extension);
+    wsprintfA(caption, "拡張子%s設定上書き許可", type.extension);
+    return MessageBoxA(dialog, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
 }
 
 // Opens a key under HKEY_CLASSES_ROOT without asking for any access, only to
@@ -184,9 +169,10 @@ LONG OpenToTest(LPCSTR subkey) {
 BOOL ApplyAssociation(HWND dialog) {
     CHAR program[kPathBufferSize];
     if (!GetProgramPath(dialog, program)) return FALSE;
-    for (const FileType& type : kFileTypes) {
-        BOOL done = IsDlgButtonChecked(dialog, type.checkBox) == BST_CHECKED ? WriteFileType(dialog, type, program)
-                                                                            : ClearFileType(dialog, type);
+    for (const FileType* type : kFileTypes) {
+        BOOL done = IsDlgButtonChecked(dialog, type->associationBox) == BST_CHECKED
+                        ? WriteFileType(dialog, *type, program)
+                        : ClearFileType(dialog, *type);
         if (!done) return FALSE;
     }
     return TRUE;
@@ -204,12 +190,17 @@ BOOL GetProgramPath(HWND dialog, LPSTR path) {
 }
 
 BOOL WriteFileType(HWND dialog, const FileType& type, LPCSTR program) {
+    CHAR commandKey[kMessageBufferSize];
     CHAR command[kMessageBufferSize];
+    CHAR iconKey[kMessageBufferSize];
     CHAR icon[kMessageBufferSize];
-    wsprintfA(command, type.commandFormat, program);
-    wsprintfA(icon, type.iconFormat, program);
+    wsprintfA(commandKey, "%s\\shell\\open\\command", type.progId);
+    // The shell fills in %1 with the file's path.
+    wsprintfA(command, "\"%s\" \"%%1\" /%s", program, type.word);
+    wsprintfA(iconKey, "%s\\DefaultIcon", type.progId);
+    wsprintfA(icon, "%s,%d", program, type.iconIndex);
     return WriteDefaultValue(dialog, type.extension, type.progId) &&
-           WriteDefaultValue(dialog, type.commandKey, command) && WriteDefaultValue(dialog, type.iconKey, icon);
+           WriteDefaultValue(dialog, commandKey, command) && WriteDefaultValue(dialog, iconKey, icon);
 }
 
 // Creates HKEY_CLASSES_ROOT\<subkey> with any missing parents and sets its

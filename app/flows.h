@@ -1,22 +1,16 @@
 // The four file flows of the shell (save or load the IE/OE or the TCP/IP
-// settings) as data, and the steps that window mode and command-line mode
-// both take through them.
+// settings), each a settings group and a direction, and the steps that
+// window mode and command-line mode both take through them.
 #pragma once
 
+#include "settings/settings_group.h"
 #include "winapi/winapi.h"
 
-// Everything in which the four flows differ; the steps are written once.
+// Everything in which the flows differ is in the group's record; the steps
+// are written once.
 struct FileFlow {
-    LPCSTR title;             // caption of the question, the file dialog and the completion box
-    LPCSTR question;          // warning asked first; nullptr for none
-    BOOL save;                // GetSaveFileNameA (TRUE) or GetOpenFileNameA
-    LPCSTR filter;            // NUL-separated description/pattern pairs, double NUL at the end
-    DWORD fileDialogFlags;
-    LPCSTR defaultExtension;
-    int dialogTemplate;       // IDD_IEOE or IDD_TCPIP
-    DLGPROC dialogProc;       // does the whole save or load; ends with IDOK when done
-    LPCSTR completion;        // shown after the dialog ended with IDOK
-    BOOL offersRestart;       // the restart prompt follows the completion box
+    const SettingsGroup* group;
+    BOOL save;  // the save dialog after GetSaveFileNameA, else the load dialog after GetOpenFileNameA
 };
 
 extern const FileFlow kIeOeSaveFlow;

@@ -1,11 +1,11 @@
-// The two modes: the main window, or straight to a load for a file the shell opened.
+// The two modes (the main window, or straight to a load for a file the shell
+// opened) and the parsing of the command line that chooses between them.
 #include "app/modes.h"
 
 #include "app/flows.h"
 #include "app/main_window.h"
-#include "app/report.h"
-#include "app/startup.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "resources/resource.h"
 
 namespace {
@@ -23,7 +23,7 @@ void RunCommandLineMode(HINSTANCE instance, LPSTR arguments) {
     } else if (AskFlowQuestion(nullptr, *flow)) {
         RunFlowDialog(nullptr, instance, *flow);
     }
-    ClearWorkDirectory(nullptr);
+    ClearWorkDirectory(WorkDirectory);
 }
 
 // The TCP/IP group exists only on the NT family; the Windows 95 family gets
@@ -45,3 +45,34 @@ const FileFlow* LoadFlowOfMode(int mode) {
 }
 
 }  // namespace
+
+int ParseCommandLine(LPCSTR arguments) {
+    LPCSTR p = arguments;
+    while (*p == ' ') ++p;
+
+    int copied = 0;
+    bool quoted = false;
+    while (copied < kPathBufferSize) {
+        CHAR c = *p;
+        if (c == '\0') {  // a path without a switch
+            ProfileFilePath[copied] = '\0';
+            return kModeUnknown;
+        }
+        if (c == '"') {
+            quoted = !quoted;
+        } else if (c == ' ' && !quoted) {
+            break;
+        } else {
+            ProfileFilePath[copied++] = c;
+        }
+        ++p;
+    }
+    ProfileFilePath[copied] = '\0';
+    // A token cut at 260 bytes resumes at the last byte copied, not after it.
+    if (copied == kPathBufferSize) --p;
+
+    while (*p == ' ') ++p;
+    if (p[0] == '/' && p[1] == 'i' && p[2] == 'e' && p[3] == 's') return kModeIeOe;
+    if (p[0] == '/' && p[1] == 'i' && p[2] == 'p' && p[3] == 's') return kModeTcpip;
+    return kModeUnknown;
+}

@@ -1,7 +1,7 @@
 // The restart prompt and the shutdown request that follows its two buttons.
 #include "app/restart_prompt.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "resources/resource.h"
 #include "winapi/guards.h"
 

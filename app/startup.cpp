@@ -1,8 +1,8 @@
 #include "app/startup.h"
 
 #include "app/modes.h"
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ int RunProgram(HINSTANCE instance, LPSTR arguments) {
     area.lock = INVALID_HANDLE_VALUE;
     if (!SetUpWorkArea(area)) return 0;
 
-    ClearWorkDirectory(nullptr);
+    ClearWorkDirectory(WorkDirectory);
     if (arguments[0] != '\0') {
         RunCommandLineMode(instance, arguments);
     } else {
@@ -105,34 +105,3 @@ LPSTR SkipProgramName(LPSTR commandLine) {
 }
 
 LPSTR ProgramArguments() { return SkipProgramName(GetCommandLineA()); }
-
-int ParseCommandLine(LPCSTR arguments) {
-    LPCSTR p = arguments;
-    while (*p == ' ') ++p;
-
-    int copied = 0;
-    bool quoted = false;
-    while (copied < kPathBufferSize) {
-        CHAR c = *p;
-        if (c == '\0') {  // a path without a switch
-            ProfileFilePath[copied] = '\0';
-            return kModeUnknown;
-        }
-        if (c == '"') {
-            quoted = !quoted;
-        } else if (c == ' ' && !quoted) {
-            break;
-        } else {
-            ProfileFilePath[copied++] = c;
-        }
-        ++p;
-    }
-    ProfileFilePath[copied] = '\0';
-    // A token cut at 260 bytes resumes at the last byte copied, not after it.
-    if (copied == kPathBufferSize) --p;
-
-    while (*p == ' ') ++p;
-    if (p[0] == '/' && p[1] == 'i' && p[2] == 'e' && p[3] == 's') return kModeIeOe;
-    if (p[0] == '/' && p[1] == 'i' && p[2] == 'p' && p[3] == 's') return kModeTcpip;
-    return kModeUnknown;
-}

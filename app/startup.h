@@ -3,11 +3,6 @@
 
 #include "winapi/winapi.h"
 
-// What ParseCommandLine found after the path.
-constexpr int kModeIeOe = 0;    // "/ies"
-constexpr int kModeTcpip = 1;   // "/ips"
-constexpr int kModeUnknown = -1;
-
 // Runs start-up, exactly one mode and shut-down; `arguments` is the command
 // line after the program's own name. Always returns the exit code 0.
 int RunProgram(HINSTANCE instance, LPSTR arguments);
@@ -21,6 +16,3 @@ LPSTR SkipProgramName(LPSTR commandLine);
 // The arguments of this process's own command line (GetCommandLineA).
 LPSTR ProgramArguments();
 
-// Stores the path token of `arguments` in ProfileFilePath and returns the mode
-// named by the switch that follows it.
-int ParseCommandLine(LPCSTR arguments);

@@ -122,14 +122,14 @@ int CheckComplete(const CommandShape& shape, ToolRequest* request, std::string* 
         *problem = "ファイルを指定してください。";
         return 0;
     }
-    const ProfileKind* byExtension = KindOfFile(request->file.c_str());
+    const SettingsGroup* byExtension = KindOfFile(request->file.c_str());
     if (!byExtension || (request->kind && request->kind != byExtension)) {
         *problem = "ファイル\"" + request->file + "\"の拡張子が" +
                    (request->kind ? request->kind->extension : std::string(".iesか.ips")) + "ではありません。";
         return 0;
     }
     request->kind = byExtension;
-    if (request->noInternetOptions && !request->kind->optionsSnapshot) {
+    if (request->noInternetOptions && !request->kind->options) {
         *problem = "TCP/IPのファイルにはインターネットオプションがありません。";
         return 0;
     }

@@ -20,7 +20,7 @@ struct ToolRequest {
     ToolCommand command;
     BOOL help;                  // "--help" after the command
     std::string file;           // as given
-    const ProfileKind* kind;    // from the file's extension (save: named)
+    const SettingsGroup* kind;    // from the file's extension (save: named)
     BOOL tree;                  // show --tree
     BOOL noInternetOptions;     // --no-internet-options
     BOOL hasComment;            // save --comment TEXT

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "brvprofile/console.h"
 #include "winapi/cp932_utf8.h"
 

@@ -1,19 +1,15 @@
 // The two report functions of the console program: the same texts the
 // window program shows in its boxes, written to standard error.
-#include "app/report.h"
+#include "base/report.h"
 #include "brvprofile/console.h"
-#include "brvprofile/report_marks.h"
 
-void ReportSystemError(HWND owner, LPCSTR context) {
-    // The failed call's code, before marking the owner can change it.
+void ReportSystemError(HWND, LPCSTR context) {
     const DWORD code = GetLastError();
-    NoteReport(owner);
     HeapBlock composed;
     CHAR fallback[kMessageBufferSize];
     WriteConsoleText(stderr, std::string(ComposeSystemErrorText(code, context, &composed, fallback)) + "\n");
 }
 
-void ShowInformation(HWND owner, LPCSTR text) {
-    NoteReport(owner);
+void ShowInformation(HWND, LPCSTR text) {
     WriteConsoleText(stderr, std::string(text) + "\n");
 }

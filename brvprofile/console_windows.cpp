@@ -2,8 +2,8 @@
 // folder of this process in the user's temporary directory.
 #include <vector>
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "brvprofile/console.h"
 
 namespace {

@@ -1,24 +1,27 @@
-// diff, apply and save on Windows. apply and save play the user of the
-// program's own dialogs (created, never shown): the console and the program
-// cannot drift apart. An apply checks the whole file first, so that a
-// damaged file changes nothing; each entry then gets an OK of its own, so
+// diff, apply and save on Windows. They run the program's own dialog steps
+// on its dialogs (created, never shown) and read their outcomes: the console
+// and the program cannot drift apart. An apply or a diff opens and checks
+// the whole file first, so that a damaged file changes nothing, and fills the
+// dialog from what that unpacked; each entry then gets an OK of its own, so
 // that a missing or failed one is named and the others still go on.
 #include <algorithm>
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "brvprofile/hidden_dialog.h"
 #include "brvprofile/opened_profile.h"
-#include "brvprofile/report_marks.h"
 #include "brvprofile/snapshot_tree.h"
 #include "brvprofile/tool.h"
 #include "brvprofile/tree_diff.h"
 #include "resources/resource.h"
-#include "snapshot/list_entry.h"
+#include "settings/group_items.h"
+#include "settings/list_entry.h"
+#include "settings/settings_dialog.h"
 
 namespace {
 
 int CheckWholeFile(const ToolRequest& request);
+HWND ShowFileInHiddenDialog(const SettingsGroup& kind);
 bool IsChosen(const ToolRequest& request, const std::string& name);
 bool NameEveryUnknown(const ToolRequest& request, const std::vector<std::string>& known, LPCSTR format);
 int ApplyThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsole& console);
@@ -26,8 +29,8 @@ bool ApplyInternetOptionsOnly(HWND dialog, const ToolRequest& request, const Too
 int SaveThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsole& console);
 bool SelectChosenEntries(HWND dialog, const ToolRequest& request);
 int DiffThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsole& console);
-bool DiffInternetOptions(const ProfileKind& kind, const ToolConsole& console);
-bool DiffEntry(HWND dialog, const ProfileKind& kind, int item, const std::string& name, const ToolConsole& console);
+bool DiffInternetOptions(const SettingsGroup& kind, const ToolConsole& console);
+bool DiffEntry(HWND dialog, const SettingsGroup& kind, int item, const std::string& name, const ToolConsole& console);
 void PrintDiff(const std::string& title, const std::string& path, const TreeKey& live, const TreeKey& saved,
                const char* kept, const ToolConsole& console);
 std::string Composed(LPCSTR format, const std::string& text);
@@ -39,44 +42,55 @@ constexpr char kOptionsTitle[] = "インターネットオプション";
 int ApplyProfileFile(const ToolRequest& request, const ToolConsole& console) {
     const int checked = CheckWholeFile(request);
     if (checked == kExitRefused) return kExitRefused;
-    HWND dialog = CreateHiddenDialog(*request.kind, true);
+    HWND dialog = ShowFileInHiddenDialog(*request.kind);
     if (!dialog) return kExitRefused;
     const int code = ApplyThroughDialog(dialog, request, console);
-    DestroyHiddenDialog(dialog);
+    DestroyWindow(dialog);
     return code == kExitDone ? checked : code;
 }
 
 int SaveProfileFile(const ToolRequest& request, const ToolConsole& console) {
-    HWND dialog = CreateHiddenDialog(*request.kind, false);
+    HWND dialog = CreateHiddenDialog(*request.kind);
     if (!dialog) return kExitRefused;
-    const int code = SaveThroughDialog(dialog, request, console);
-    DestroyHiddenDialog(dialog);
+    const int code = SetUpSaveDialog(*request.kind, dialog) ? SaveThroughDialog(dialog, request, console) : kExitRefused;
+    DestroyWindow(dialog);
     return code;
 }
 
 int DiffProfileFile(const ToolRequest& request, const ToolConsole& console) {
     const int checked = CheckWholeFile(request);
     if (checked == kExitRefused) return kExitRefused;
-    HWND dialog = CreateHiddenDialog(*request.kind, true);
+    HWND dialog = ShowFileInHiddenDialog(*request.kind);
     if (!dialog) return kExitRefused;
     const int code = DiffThroughDialog(dialog, request, console);
-    DestroyHiddenDialog(dialog);
+    DestroyWindow(dialog);
     return code == kExitDone ? checked : code;
 }
 
 namespace {
 
 // Everything a load could read, as check does; names asked for that the
-// file does not hold are named. The work directory is emptied again for
-// the dialog. kExitRefused, kExitPartly (unknown names) or kExitDone.
+// file does not hold are named. The file stays unpacked in the work
+// directory for the dialog. kExitRefused, kExitPartly (unknown names) or
+// kExitDone.
 int CheckWholeFile(const ToolRequest& request) {
     OpenedProfile profile;
-    const int whole = OpenProfile(*request.kind, &profile) && ValidateProfileSnapshots(profile);
+    const int whole = OpenProfile(*request.kind, ProfileFilePath, WorkDirectory, &profile) && ValidateProfileSnapshots(profile);
     const bool known = !whole || NameEveryUnknown(request, profile.names, "ファイルに\"%s\"の項目はありません。");
     CloseProfile(&profile);
-    ClearWorkDirectory(nullptr);
     if (!whole) return kExitRefused;
     return known ? kExitDone : kExitPartly;
+}
+
+// The load dialog of `kind` on the file already unpacked and checked, as its
+// set-up would show it. Null after a reported failure.
+HWND ShowFileInHiddenDialog(const SettingsGroup& kind) {
+    HWND dialog = CreateHiddenDialog(kind);
+    if (!dialog) return nullptr;
+    ShowLoadTexts(kind, dialog);
+    if (ShowProfileContents(kind, dialog, WorkDirectory)) return dialog;
+    DestroyWindow(dialog);
+    return nullptr;
 }
 
 bool IsChosen(const ToolRequest& request, const std::string& name) {
@@ -93,16 +107,16 @@ bool NameEveryUnknown(const ToolRequest& request, const std::vector<std::string>
     return all;
 }
 
-// A set-up that reported has refused the file and ended the dialog.
 int ApplyThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsole& console) {
-    if (ReportCount(dialog) > 0) return kExitRefused;
     bool whole = ApplyInternetOptionsOnly(dialog, request, console);
     const std::vector<std::string> entries = ListEntries(dialog);
     int applied = 0;
     for (size_t item = 0; item < entries.size(); ++item) {
         if (!IsChosen(request, entries[item])) continue;
         SelectOnlyEntry(dialog, static_cast<int>(item));
-        if (PressOk(dialog) > 0) {
+        DialogOutcome outcome;
+        LoadFromDialog(*request.kind, dialog, WorkDirectory, &outcome);
+        if (outcome.Entry(static_cast<int>(item)) != kEntryApplied) {
             ShowInformation(nullptr, Composed("項目\"%s\"を適用できませんでした。", entries[item]).c_str());
             whole = false;
             continue;
@@ -110,7 +124,7 @@ int ApplyThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsol
         Print(console, "適用しました: \"" + entries[item] + "\"\n");
         ++applied;
     }
-    if (applied > 0 && request.kind == &kTcpipProfile)
+    if (applied > 0 && request.kind->restartAfterLoad)
         Print(console, "TCP/IPの設定を有効にするには、Windowsを再起動してください。\n");
     return whole ? kExitDone : kExitPartly;
 }
@@ -118,12 +132,14 @@ int ApplyThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsol
 // The Internet options on an OK of their own, with no entry selected; the
 // box is cleared afterwards so that the entries' OKs do not apply them again.
 bool ApplyInternetOptionsOnly(HWND dialog, const ToolRequest& request, const ToolConsole& console) {
-    if (!request.kind->optionsSnapshot || !IsWindowEnabled(GetDlgItem(dialog, IDC_OPTIONS))) return true;
+    if (!request.kind->options || !IsWindowEnabled(GetDlgItem(dialog, IDC_OPTIONS))) return true;
     bool applied = true;
     if (!request.noInternetOptions) {
         CheckDlgButton(dialog, IDC_OPTIONS, BST_CHECKED);
         SelectOnlyEntry(dialog, -1);
-        applied = PressOk(dialog) == 0;
+        DialogOutcome outcome;
+        LoadFromDialog(*request.kind, dialog, WorkDirectory, &outcome);
+        applied = outcome.options == kEntryApplied;
         if (applied) Print(console, "インターネットオプションを適用しました。\n");
         if (!applied) ShowInformation(nullptr, "インターネットオプションを適用できませんでした。");
     }
@@ -132,24 +148,20 @@ bool ApplyInternetOptionsOnly(HWND dialog, const ToolRequest& request, const Too
 }
 
 // One OK for everything: the index numbers the snapshots in one pass. A
-// report during it means a part failed; whether the file was still written
-// is told by the file itself.
+// part that failed (reported) leaves the rest of the file written.
 int SaveThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsole& console) {
-    if (ReportCount(dialog) > 0) return kExitRefused;
     if (request.hasComment) SetDlgItemTextA(dialog, IDC_COMMENT, request.comment.c_str());
     if (request.noInternetOptions) CheckDlgButton(dialog, IDC_OPTIONS, BST_UNCHECKED);
     const bool allFound = SelectChosenEntries(dialog, request);
-    WIN32_FILE_ATTRIBUTE_DATA before{};
-    const BOOL existed = GetFileAttributesExA(ProfileFilePath, GetFileExInfoStandard, &before);
-    if (PressOk(dialog) == 0) {
+    DialogOutcome outcome;
+    if (!SaveFromDialog(*request.kind, dialog, ProfileFilePath, WorkDirectory, &outcome)) return kExitRefused;
+    bool whole = outcome.options != kEntryFailed;
+    for (int item = 0; item < outcome.entryCount; ++item)
+        if (outcome.Entry(item) == kEntryFailed) whole = false;
+    if (whole) {
         Print(console, "セーブしました: " + std::string(ProfileFilePath) + "\n");
         return allFound ? kExitDone : kExitPartly;
     }
-    WIN32_FILE_ATTRIBUTE_DATA after{};
-    const bool written = GetFileAttributesExA(ProfileFilePath, GetFileExInfoStandard, &after) &&
-                         (!existed || CompareFileTime(&before.ftLastWriteTime, &after.ftLastWriteTime) != 0 ||
-                          before.nFileSizeLow != after.nFileSizeLow);
-    if (!written) return kExitRefused;
     Print(console, "一部を除いてセーブしました: " + std::string(ProfileFilePath) + "\n");
     return kExitPartly;
 }
@@ -166,10 +178,9 @@ bool SelectChosenEntries(HWND dialog, const ToolRequest& request) {
 }
 
 int DiffThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsole& console) {
-    if (ReportCount(dialog) > 0) return kExitRefused;
-    const ProfileKind& kind = *request.kind;
+    const SettingsGroup& kind = *request.kind;
     bool allFound = true;
-    if (kind.optionsSnapshot && IsWindowEnabled(GetDlgItem(dialog, IDC_OPTIONS)))
+    if (kind.options && IsWindowEnabled(GetDlgItem(dialog, IDC_OPTIONS)))
         allFound = DiffInternetOptions(kind, console);
     const std::vector<std::string> entries = ListEntries(dialog);
     for (size_t item = 0; item < entries.size(); ++item)
@@ -178,58 +189,34 @@ int DiffThroughDialog(HWND dialog, const ToolRequest& request, const ToolConsole
     return allFound ? kExitDone : kExitPartly;
 }
 
-// The 5.0 subtree is left out: an apply keeps the machine's own. False
-// after a reported failure to read either tree.
-bool DiffInternetOptions(const ProfileKind& kind, const ToolConsole& console) {
+// The kept subtree (5.0) is left out: an apply keeps the machine's own.
+// False after a reported failure to read either tree.
+bool DiffInternetOptions(const SettingsGroup& kind, const ToolConsole& console) {
+    const LiveTree& tree = kind.options->tree;
     TreeKey saved;
     TreeKey live;
-    const std::string path = kind.optionsPath;
-    const size_t cut = path.find('\\');
-    if (!ReadSnapshotTree(kind.optionsSnapshot, &saved) ||
-        !ReadLiveTree(HKEY_CURRENT_USER, "HKEY_CURRENT_USER", path.substr(cut + 1).c_str(), &live))
+    if (!ReadSnapshotTree(WorkDirectory, kind.options->snapshot, &saved) || !ReadLiveTree(tree.root, tree.rootName, tree.path, &live))
         return false;
-    PrintDiff(kOptionsTitle, path, live, saved, kind.optionsKeptSubkey, console);
+    PrintDiff(kOptionsTitle, OptionsTreeName(kind), live, saved, tree.keptSubkey, console);
     return true;
 }
 
 // The live item the load dialog would choose for entry `item`, found by
-// the same walk and the same match as its apply. The walk's callback has
-// no context of its own: it finds it on the dialog.
-struct LiveChoice {
-    const DialogKind* dialogs;
-    bool found;
-    bool failed;
-    CHAR path[kLivePathSize];
-};
-constexpr char kChoiceProperty[] = "brvprofile.choice";
-
-int TakeEntrysItem(HWND dialog, LPCSTR, LPCSTR keyName, LPCSTR displayName, int item) {
-    LiveChoice* choice = static_cast<LiveChoice*>(GetPropA(dialog, kChoiceProperty));
-    const int match = EntryStandsForLiveItem(dialog, IDC_ENTRY_LIST, item, keyName, displayName,
-                                             choice->dialogs->liveRank, kByEntryNumber);
-    if (match == 0) return 1;
-    choice->failed = match < 0 || !choice->dialogs->livePath(dialog, keyName, choice->path);
-    choice->found = !choice->failed;
-    return 0;
-}
-
-bool DiffEntry(HWND dialog, const ProfileKind& kind, int item, const std::string& name, const ToolConsole& console) {
-    LiveChoice choice{&DialogKindOf(kind), false, false, ""};
-    SetPropA(dialog, kChoiceProperty, &choice);
-    choice.dialogs->walker(TakeEntrysItem, dialog, WorkDirectory, item);
-    RemovePropA(dialog, kChoiceProperty);
+// the same walk and the same match as its apply.
+bool DiffEntry(HWND dialog, const SettingsGroup& kind, int item, const std::string& name, const ToolConsole& console) {
+    CHAR path[kItemTreePathSize];
+    const int found = FindEntryItemTree(kind, dialog, item, path);
     const std::string title = std::string(kind.entryLabel) + " \"" + name + "\"";
-    if (!choice.found) {
-        if (!choice.failed) Print(console, "\n" + title + ": このコンピュータに一致する項目がありません。\n");
+    if (found != 1) {
+        if (found == 0) Print(console, "\n" + title + ": このコンピュータに一致する項目がありません。\n");
         return false;
     }
     TreeKey saved;
     TreeKey live;
     const std::string snapshot = EntrySnapshotName(kind, ListEntryNumber(dialog, IDC_ENTRY_LIST, item));
-    if (!ReadSnapshotTree(snapshot.c_str(), &saved) ||
-        !ReadLiveTree(choice.dialogs->root, choice.dialogs->rootName, choice.path, &live))
+    if (!ReadSnapshotTree(WorkDirectory, snapshot.c_str(), &saved) || !ReadLiveTree(kind.root, kind.rootName, path, &live))
         return false;
-    PrintDiff(title, std::string(choice.dialogs->rootName) + "\\" + choice.path, live, saved, nullptr, console);
+    PrintDiff(title, std::string(kind.rootName) + "\\" + path, live, saved, nullptr, console);
     return true;
 }
 

@@ -1,7 +1,6 @@
 // diff, apply and save outside Windows: they change or compare the live
 // registry, which only the Windows build has.
-#include "app/report.h"
-#include "brvprofile/report_marks.h"
+#include "base/report.h"
 #include "brvprofile/tool.h"
 
 namespace {
@@ -16,6 +15,3 @@ int WindowsOnly() {
 int DiffProfileFile(const ToolRequest&, const ToolConsole&) { return WindowsOnly(); }
 int ApplyProfileFile(const ToolRequest&, const ToolConsole&) { return WindowsOnly(); }
 int SaveProfileFile(const ToolRequest&, const ToolConsole&) { return WindowsOnly(); }
-
-// No dialog is driven here, so nothing is counted.
-void NoteReport(HWND) {}

@@ -1,57 +1,23 @@
-// Creating the program's dialogs hidden and pressing their buttons.
+// Creating the program's dialogs hidden and choosing their entries.
 #include "brvprofile/hidden_dialog.h"
 
-#include "app/report.h"
-#include "brvprofile/report_marks.h"
-#include "ieoe/accounts.h"
-#include "ieoe/identities.h"
-#include "ieoe/ieoe_dialogs.h"
+#include "base/report.h"
 #include "resources/resource.h"
-#include "tcpip/adapters.h"
-#include "tcpip/tcpip_dialogs.h"
 #include "winapi/guards.h"
 
 namespace {
 
-constexpr char kReportCountProperty[] = "brvprofile.reports";
-
-int IdentityAccountTree(HWND owner, LPCSTR keyName, LPSTR path) { return FindLiveAccountTree(owner, keyName, path); }
-
-// The Interfaces path as the listing shows it, without its root.
-int AdapterInterfacesTree(HWND, LPCSTR keyName, LPSTR path) {
-    const std::string shown = kTcpipProfile.entryPathFormat;
-    const std::string below = shown.substr(shown.find('\\') + 1);
-    wsprintfA(path, below.c_str(), keyName);
-    return 1;
-}
-
-const DialogKind kIeOeDialogs = {IDD_IEOE,          IeOeSaveDialogProc,  IeOeLoadDialogProc,  EnumIdentities,
-                                 LiveIdentityRank,  HKEY_CURRENT_USER,   "HKEY_CURRENT_USER", IdentityAccountTree};
-const DialogKind kTcpipDialogs = {IDD_TCPIP,        TcpipSaveDialogProc, TcpipLoadDialogProc, EnumAdapters,
-                                  LiveAdapterRank,  HKEY_LOCAL_MACHINE,  "HKEY_LOCAL_MACHINE", AdapterInterfacesTree};
+// The dialog's controls do the rest; the tool calls the steps itself.
+INT_PTR CALLBACK PassiveDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
 }  // namespace
 
-const DialogKind& DialogKindOf(const ProfileKind& kind) { return &kind == &kTcpipProfile ? kTcpipDialogs : kIeOeDialogs; }
-
 // Templates without WS_VISIBLE: CreateDialogParamA shows nothing.
-HWND CreateHiddenDialog(const ProfileKind& kind, bool load) {
-    const DialogKind& dialogs = DialogKindOf(kind);
-    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(dialogs.templateId), nullptr,
-                                     load ? dialogs.load : dialogs.save, 0);
+HWND CreateHiddenDialog(const SettingsGroup& kind) {
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kind.dialogTemplate), nullptr,
+                                     PassiveDialogProc, 0);
     if (!dialog) ReportSystemError(nullptr, "ダイアログを作成できません。");
     return dialog;
-}
-
-void DestroyHiddenDialog(HWND dialog) {
-    ForgetReports(dialog);
-    DestroyWindow(dialog);
-}
-
-int PressOk(HWND dialog) {
-    const int before = ReportCount(dialog);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-    return ReportCount(dialog) - before;
 }
 
 std::vector<std::string> ListEntries(HWND dialog) {
@@ -74,14 +40,3 @@ void SelectOnlyEntry(HWND dialog, int item) {
     SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_SETSEL, FALSE, -1);
     if (item >= 0) SendDlgItemMessageA(dialog, IDC_ENTRY_LIST, LB_SETSEL, TRUE, item);
 }
-
-void NoteReport(HWND owner) {
-    if (!owner || !IsWindow(owner)) return;
-    SetPropA(owner, kReportCountProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(ReportCount(owner) + 1)));
-}
-
-int ReportCount(HWND window) {
-    return static_cast<int>(reinterpret_cast<INT_PTR>(GetPropA(window, kReportCountProperty)));
-}
-
-void ForgetReports(HWND window) { RemovePropA(window, kReportCountProperty); }

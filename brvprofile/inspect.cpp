@@ -2,7 +2,7 @@
 // would read is there and well formed, without touching the registry.
 #include <cstdio>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "brvprofile/opened_profile.h"
 #include "brvprofile/snapshot_tree.h"
 #include "brvprofile/tool.h"
@@ -20,7 +20,7 @@ int PrintTree(const std::string& snapshot, const std::string& path, const ToolCo
 int ShowProfileFile(const ToolRequest& request, const ToolConsole& console) {
     OpenedProfile profile;
     int code = kExitRefused;
-    if (OpenProfile(*request.kind, &profile)) {
+    if (OpenProfile(*request.kind, ProfileFilePath, WorkDirectory, &profile)) {
         PrintSummary(profile, console);
         code = !request.tree || PrintTrees(profile, console) ? kExitDone : kExitRefused;
     }
@@ -30,7 +30,7 @@ int ShowProfileFile(const ToolRequest& request, const ToolConsole& console) {
 
 int CheckProfileFile(const ToolRequest& request, const ToolConsole& console) {
     OpenedProfile profile;
-    const int whole = OpenProfile(*request.kind, &profile) && ValidateProfileSnapshots(profile);
+    const int whole = OpenProfile(*request.kind, ProfileFilePath, WorkDirectory, &profile) && ValidateProfileSnapshots(profile);
     if (whole) Print(console, "問題はありません。ファイル\"" + std::string(ProfileFilePath) + "\"はロードできます。\n");
     CloseProfile(&profile);
     return whole ? kExitDone : kExitRefused;
@@ -42,7 +42,7 @@ void PrintSummary(const OpenedProfile& profile, const ToolConsole& console) {
     Print(console, "ファイル: " + std::string(ProfileFilePath) + "\n");
     Print(console, "種類: " + std::string(profile.kind->label) + "\n");
     PrintHeader(profile, console);
-    if (profile.kind->optionsSnapshot)
+    if (profile.kind->options)
         Print(console, std::string("インターネットオプション: ") + (profile.hasOptions ? "あり" : "なし") + "\n");
     PrintEntries(profile, console);
 }
@@ -73,7 +73,8 @@ void PrintEntries(const OpenedProfile& profile, const ToolConsole& console) {
 // Each snapshot below the path an apply writes it to; the first damaged
 // one ends the listing.
 int PrintTrees(const OpenedProfile& profile, const ToolConsole& console) {
-    if (profile.hasOptions && !PrintTree(profile.kind->optionsSnapshot, profile.kind->optionsPath, console)) return 0;
+    if (profile.hasOptions && !PrintTree(profile.kind->options->snapshot, OptionsTreeName(*profile.kind), console))
+        return 0;
     for (size_t record = 0; record < profile.names.size(); ++record) {
         const std::string snapshot = EntrySnapshotName(*profile.kind, static_cast<int>(record));
         if (!PrintTree(snapshot, EntryApplyPath(*profile.kind, profile.names[record]), console)) return 0;
@@ -83,7 +84,7 @@ int PrintTrees(const OpenedProfile& profile, const ToolConsole& console) {
 
 int PrintTree(const std::string& snapshot, const std::string& path, const ToolConsole& console) {
     TreeKey tree;
-    if (!ReadSnapshotTree(snapshot.c_str(), &tree)) return 0;
+    if (!ReadSnapshotTree(WorkDirectory, snapshot.c_str(), &tree)) return 0;
     std::string text = "\n; " + snapshot + "\n";
     AppendRegKeyText(&text, path, tree);
     Print(console, text);

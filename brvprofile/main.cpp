@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
+#include "base/workarea.h"
 #include "brvprofile/console.h"
 #include "brvprofile/tool.h"
 
@@ -25,10 +25,10 @@ int RunInWorkDirectory(const ToolRequest& request) {
         return TellUsage("ファイル\"" + request.file + "\"のパスが長すぎます。");
     lstrcpynA(ProfileFilePath, path.c_str(), kProfileFilePathSize);
     if (!MakeToolWorkDirectory()) return kExitRefused;
-    ClearWorkDirectory(nullptr);
+    ClearWorkDirectory(WorkDirectory);
     const ToolConsole console{WriteToStdout, nullptr};
     const int code = RunToolRequest(request, console);
-    ClearWorkDirectory(nullptr);
+    ClearWorkDirectory(WorkDirectory);
     RemoveDirectoryA(WorkDirectory);
     return code;
 }

@@ -3,8 +3,7 @@
 
 #include <cstring>
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
 #include "snapshot/registry_snapshot.h"
 #include "winapi/guards.h"
 
@@ -25,12 +24,12 @@ int ReadLiveValue(HWND owner, HKEY key, const std::string& path, LPCSTR name, Tr
 
 }  // namespace
 
-int ReadSnapshotTree(LPCSTR fileName, TreeKey* tree) {
+int ReadSnapshotTree(LPCSTR directory, LPCSTR fileName, TreeKey* tree) {
     *tree = TreeKey();
     TreeBuilder builder;
     builder.open.push_back(tree);
     const SnapshotVisitor visitor{AddValue, EnterKey, LeaveKey, &builder};
-    return WalkSnapshot(nullptr, fileName, WorkDirectory, &visitor);
+    return WalkSnapshot(nullptr, fileName, directory, &visitor);
 }
 
 int ReadLiveTree(HKEY root, LPCSTR rootName, LPCSTR path, TreeKey* tree) {

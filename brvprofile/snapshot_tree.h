@@ -5,10 +5,10 @@
 #include "brvprofile/registry_text.h"
 #include "winapi/winapi.h"
 
-// The snapshot tree `fileName` in WorkDirectory. Returns 1 when it is whole
+// The snapshot tree `fileName` in `directory`. Returns 1 when it is whole
 // and well formed, 0 after the first problem has been reported as a load
 // would report it.
-int ReadSnapshotTree(LPCSTR fileName, TreeKey* tree);
+int ReadSnapshotTree(LPCSTR directory, LPCSTR fileName, TreeKey* tree);
 
 // The live tree at `path` below `root`, subkeys and values in the registry's
 // order. Returns 1, 2 when the key does not exist (the tree is then empty),

@@ -1,59 +1,16 @@
-// Saving and applying the accounts of one identity, and reading the index
-// of the saved ones. Every list entry stands for exactly one identity: the
-// k-th entry of a name for the k-th identity of that name, so identities
-// that share a user name each keep their own accounts.
+// Finding and opening the account tree of one identity.
 #include "ieoe/accounts.h"
 
-#include "app/report.h"
-#include "ieoe/identities.h"
-#include "resources/resource.h"
-#include "snapshot/index_file.h"
-#include "snapshot/indexed_snapshot.h"
-#include "snapshot/list_entry.h"
-#include "snapshot/profile_header.h"
+#include "base/report.h"
+#include "settings/settings_group.h"
 #include "snapshot/registry_snapshot.h"
-#include "snapshot/tree_replace.h"
-#include "winapi/guards.h"
 
 namespace {
 
-constexpr char kIdentityAccountsFormat[] =
-    "Identities\\%s\\Software\\Microsoft\\Internet Account Manager\\Accounts";
 constexpr char kSharedAccountsPath[] = "Software\\Microsoft\\Internet Account Manager\\Accounts";
-static_assert(kAccountsPathSize >= kMaxRegistryName + sizeof kIdentityAccountsFormat, "room for a key name");
-
-BOOL OpenAccountTree(HWND owner, LPCSTR keyName, KeyGuard* key);
+static_assert(kItemTreePathSize >= kMaxRegistryName + sizeof kIdentityAccountsFormat, "room for a key name");
 
 }  // namespace
-
-int SaveIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item) {
-    if (item == -1) return AddListEntry(owner, IDC_ENTRY_LIST, userName);
-    const int match =
-        EntryStandsForLiveItem(owner, IDC_ENTRY_LIST, item, keyName, userName, LiveIdentityRank, kByListPosition);
-    if (match != 1) return match < 0 ? 0 : 1;
-    return SaveIndexedSnapshot(owner, directory, kGatewayIndexName, keyName, userName, OpenAccountTree);
-}
-
-int ApplyIdentity(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR userName, int item) {
-    const int match =
-        EntryStandsForLiveItem(owner, IDC_ENTRY_LIST, item, keyName, userName, LiveIdentityRank, kByEntryNumber);
-    if (match != 1) return match < 0 ? 0 : 1;
-
-    CHAR path[kAccountsPathSize];
-    if (!FindLiveAccountTree(owner, keyName, path)) return 0;
-    // Kept as a profile, the tree is an IE/OE file of this identity alone.
-    CHAR kept[kIndexSnapshotNameSize];
-    FormIndexSnapshotName(kGatewayIndexName, 0, kept);
-    const LiveTree target{HKEY_CURRENT_USER, "HKEY_CURRENT_USER", path, nullptr, nullptr,
-                          "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。",
-                          {kProfileKindIeOe, kGatewayIndexName, userName, kept}};
-    ApplyIndexedSnapshot(owner, directory, kGatewayIndexName, IDC_ENTRY_LIST, item, target);
-    return 0;
-}
-
-int ReadGatewayIndex(ItemCallback callback, HWND owner, LPCSTR directory, int item) {
-    return ReadIndexFile(kGatewayIndexName, callback, owner, directory, item);
-}
 
 int FindLiveAccountTree(HWND owner, LPCSTR keyName, LPSTR path) {
     wsprintfA(path, kIdentityAccountsFormat, keyName);
@@ -74,12 +31,8 @@ int FindLiveAccountTree(HWND owner, LPCSTR keyName, LPSTR path) {
     return 1;
 }
 
-namespace {
-
-// Opens the identity's account tree, or the identity-less one when the
-// identity has none, for reading.
 BOOL OpenAccountTree(HWND owner, LPCSTR keyName, KeyGuard* key) {
-    CHAR identityPath[kAccountsPathSize];
+    CHAR identityPath[kItemTreePathSize];
     wsprintfA(identityPath, kIdentityAccountsFormat, keyName);
     LPCSTR path = identityPath;
     SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key->key));
@@ -94,5 +47,3 @@ BOOL OpenAccountTree(HWND owner, LPCSTR keyName, KeyGuard* key) {
     }
     return TRUE;
 }
-
-}  // namespace

@@ -1,20 +1,22 @@
-// Walking the identities: every key, handle and buffer is held by a guard,
-// so each way out releases exactly what is held at that moment.
+// Walking the identities: one walk serves both the group's walk and the rank
+// of an identity among those of its name, so both see the same identities
+// in the same order and report failures alike.
 #include "ieoe/identities.h"
 
-#include "app/report.h"
+#include "base/report.h"
+#include "settings/group_items.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/string_value.h"
 #include "winapi/guards.h"
 
 namespace {
 
-int VisitIdentity(HKEY identities, LPCSTR keyName, ItemCallback callback, HWND owner, LPCSTR directory, int item);
+int VisitIdentity(HWND owner, HKEY identities, LPCSTR keyName, LiveItemVisit visit, void* context);
 BOOL ReadUserName(HWND owner, HKEY identity, HeapBlock* userName);
 
 }  // namespace
 
-int EnumIdentities(ItemCallback callback, HWND owner, LPCSTR directory, int item) {
+int WalkIdentities(HWND owner, LiveItemVisit visit, void* context) {
     KeyGuard identities;
     SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, "Identities", 0, KEY_READ, &identities.key));
     if (GetLastError() != ERROR_SUCCESS) {
@@ -32,15 +34,19 @@ int EnumIdentities(ItemCallback callback, HWND owner, LPCSTR directory, int item
             ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\"のサブキーを列挙できません。");
             return 0;
         }
-        int visited = VisitIdentity(identities.key, keyName, callback, owner, directory, item);
+        const int visited = VisitIdentity(owner, identities.key, keyName, visit, context);
         if (visited != 1) return visited;
     }
 }
 
+int LiveIdentityRank(HWND owner, LPCSTR keyName, LPCSTR userName) {
+    return RankOfLiveItem(WalkIdentities, owner, keyName, userName);
+}
+
 namespace {
 
-// 1 to go on, -1 when the callback stopped the walk, 0 after a failure.
-int VisitIdentity(HKEY identities, LPCSTR keyName, ItemCallback callback, HWND owner, LPCSTR directory, int item) {
+// 1 to go on, -1 when `visit` stopped the walk, 0 after a failure.
+int VisitIdentity(HWND owner, HKEY identities, LPCSTR keyName, LiveItemVisit visit, void* context) {
     KeyGuard identity;
     SetLastError(RegOpenKeyExA(identities, keyName, 0, KEY_READ, &identity.key));
     if (GetLastError() != ERROR_SUCCESS) {
@@ -51,7 +57,7 @@ int VisitIdentity(HKEY identities, LPCSTR keyName, ItemCallback callback, HWND o
     }
     HeapBlock userName;
     if (!ReadUserName(owner, identity.key, &userName)) return 0;
-    return callback(owner, directory, keyName, userName.text(), item) ? 1 : -1;
+    return visit(context, keyName, userName.text()) ? 1 : -1;
 }
 
 // The data of "Username", never read past the size the registry reports.
@@ -63,39 +69,3 @@ BOOL ReadUserName(HWND owner, HKEY identity, HeapBlock* userName) {
 }
 
 }  // namespace
-
-int LiveIdentityRank(HWND owner, LPCSTR keyName, LPCSTR userName) {
-    KeyGuard identities;
-    SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, "Identities", 0, KEY_READ, &identities.key));
-    if (GetLastError() != ERROR_SUCCESS) {
-        identities.key = nullptr;
-        ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\"に読み込みアクセスを適用できません。");
-        return -1;
-    }
-    int rank = 0;
-    for (DWORD index = 0;; ++index) {
-        CHAR name[kMaxRegistryName + 1];
-        DWORD length = sizeof name;
-        FILETIME lastWrite;
-        SetLastError(RegEnumKeyExA(identities.key, index, name, &length, nullptr, nullptr, nullptr, &lastWrite));
-        // An identity that has gone meanwhile ranks after all the others.
-        if (GetLastError() == ERROR_NO_MORE_ITEMS) return rank;
-        if (GetLastError() != ERROR_SUCCESS) {
-            ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\"のサブキーを列挙できません。");
-            return -1;
-        }
-        if (lstrcmpiA(name, keyName) == 0) return rank;
-        KeyGuard identity;
-        SetLastError(RegOpenKeyExA(identities.key, name, 0, KEY_READ, &identity.key));
-        if (GetLastError() != ERROR_SUCCESS) {
-            identity.key = nullptr;
-            ReportSystemErrorWith(owner,
-                                  "レジストリキー\"HKEY_CURRENT_USER\\Identities\\%s\"に読み込みアクセスを適用できません。",
-                                  name);
-            return -1;
-        }
-        HeapBlock other;
-        if (!ReadUserName(owner, identity.key, &other)) return -1;
-        if (lstrcmpA(other.text(), userName) == 0) ++rank;
-    }
-}

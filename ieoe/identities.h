@@ -1,16 +1,14 @@
 // The walk over the live Outlook Express identities of the current user
-// (the subkeys of HKEY_CURRENT_USER\Identities), each handed with its user
-// name (the value "Username") to an item callback.
+// (the subkeys of HKEY_CURRENT_USER\Identities), each with its user name
+// (the value "Username").
 #pragma once
 
-#include "snapshot/index_file.h"
+#include "settings/settings_group.h"
 #include "winapi/winapi.h"
 
-// Calls `callback` with (owner, directory, key name, user name, item) for
-// each identity in the registry's order. Returns 1 when every identity was
-// visited, -1 when the callback returned 0 (the walk stops there), 0 after a
-// failure reported with `owner` (identities after it are not visited).
-int EnumIdentities(ItemCallback callback, HWND owner, LPCSTR directory, int item);
+// The group's walk (LiveItemWalk): each identity in the registry's order,
+// every key and buffer released on every path.
+int WalkIdentities(HWND owner, LiveItemVisit visit, void* context);
 
 // How many identities before `keyName`, in the registry's order, carry the
 // user name `userName` (0 for the first of its name), or -1 after a

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "winapi/file_io.h"
 #include "winapi/guards.h"
 
@@ -23,6 +23,14 @@ struct ItemVisit {
     int item;
 };
 int VisitItem(void* context, LPCSTR displayName, int record);
+// One record as the data holds it: its name up to the terminator, or up to
+// the end of the data when the terminator is missing.
+struct IndexRecord {
+    const BYTE* name;
+    DWORD length;
+    bool terminated;
+};
+bool TakeIndexRecord(const BYTE* bytes, DWORD size, DWORD* position, IndexRecord* record);
 int VisitRecords(HWND owner, const BYTE* bytes, DWORD size, IndexNameVisitor visit, void* context);
 int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, int record, IndexNameVisitor visit,
                           void* context);
@@ -134,16 +142,11 @@ int VisitItem(void* context, LPCSTR displayName, int) {
 
 int VisitRecords(HWND owner, const BYTE* bytes, DWORD size, IndexNameVisitor visit, void* context) {
     DWORD position = 0;
-    for (int record = 0; position < size; ++record) {
-        const BYTE* name = bytes + position;
-        const DWORD left = size - position;
-        const BYTE* end = static_cast<const BYTE*>(std::memchr(name, 0, left));
-        if (!end) return VisitUnterminatedName(owner, name, left, record, visit, context);
-        if (!visit(context, reinterpret_cast<LPCSTR>(name), record)) return -1;
-        // The terminator and the pad byte; a missing pad byte ends the data.
-        const DWORD length = static_cast<DWORD>(end - name);
-        if (left - length < 2) break;
-        position += length + 2;
+    IndexRecord record;
+    for (int number = 0; TakeIndexRecord(bytes, size, &position, &record); ++number) {
+        if (!record.terminated)
+            return VisitUnterminatedName(owner, record.name, record.length, number, visit, context);
+        if (!visit(context, reinterpret_cast<LPCSTR>(record.name), number)) return -1;
     }
     return 1;
 }
@@ -163,20 +166,27 @@ int VisitUnterminatedName(HWND owner, const BYTE* name, DWORD length, int record
     return visit(context, copy.text(), record) ? 1 : -1;
 }
 
-// The records VisitRecords visits, counted the same way.
+// The records VisitRecords visits, taken the same way.
 DWORD CountRecords(const BYTE* bytes, DWORD size) {
     DWORD count = 0;
     DWORD position = 0;
-    while (position < size) {
-        ++count;
-        const DWORD left = size - position;
-        const BYTE* end = static_cast<const BYTE*>(std::memchr(bytes + position, 0, left));
-        if (!end) break;
-        const DWORD length = static_cast<DWORD>(end - (bytes + position));
-        if (left - length < 2) break;
-        position += length + 2;
-    }
+    IndexRecord record;
+    while (TakeIndexRecord(bytes, size, &position, &record)) ++count;
     return count;
+}
+
+// The record at `position`, and `position` moved past it: past the
+// terminator and the pad byte, or to the end when the data ends inside it
+// (a missing pad byte ends the data). False at the end of the data.
+bool TakeIndexRecord(const BYTE* bytes, DWORD size, DWORD* position, IndexRecord* record) {
+    if (*position >= size) return false;
+    const DWORD left = size - *position;
+    record->name = bytes + *position;
+    const BYTE* end = static_cast<const BYTE*>(std::memchr(record->name, 0, left));
+    record->terminated = end != nullptr;
+    record->length = end ? static_cast<DWORD>(end - record->name) : left;
+    *position = !end || left - record->length < 2 ? size : *position + record->length + 2;
+    return true;
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // item, record k pairing with snapshot k. The file has no header, count or
 // trailer; each record is
 //   name (L bytes, cp932) | 0x00 terminator | one pad byte (written 0x00)
-// Both kinds of profile use it: "gateway" for IE/OE, "tcpip" for TCP/IP.
+// Each settings group names its own (SettingsGroup::indexName): "gateway" for
+// IE/OE, "tcpip" for TCP/IP.
 #pragma once
 
 #include "winapi/winapi.h"
@@ -13,9 +14,6 @@
 // comes from an index file), its display name and the list index (-1: list
 // mode). Returns 0 to stop the walk.
 typedef int (*ItemCallback)(HWND owner, LPCSTR directory, LPCSTR keyName, LPCSTR displayName, int item);
-
-constexpr char kGatewayIndexName[] = "gateway";
-constexpr char kTcpipIndexName[] = "tcpip";
 
 // Appends the record of `displayName` to the index file `indexName` in
 // `directory` (ending with a backslash), creating the file if needed.

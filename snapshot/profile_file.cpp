@@ -2,7 +2,7 @@
 // archiver's failures reach the user.
 #include "snapshot/profile_file.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "lha/archiver.h"
 
 // Nothing is deleted first: the archiver writes a file of its own beside

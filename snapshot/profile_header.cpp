@@ -5,8 +5,7 @@
 
 #include <cstring>
 
-#include "app/report.h"
-#include "app/workarea.h"
+#include "base/report.h"
 #include "winapi/byte_order.h"
 #include "winapi/file_io.h"
 #include "winapi/guards.h"
@@ -31,11 +30,7 @@ BOOL CopyHeaderTexts(HWND owner, LPCSTR path, const BYTE* in, const HeaderFields
 
 }  // namespace
 
-int WriteProfileHeader(HWND owner, BYTE kind, LPCSTR sourceName, LPCSTR comment) {
-    return WriteProfileHeaderTo(owner, WorkDirectory, kind, sourceName, comment);
-}
-
-int WriteProfileHeaderTo(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceName, LPCSTR comment) {
+int WriteProfileHeader(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceName, LPCSTR comment) {
     CHAR path[kMessageBufferSize];
     FormProfilePath(directory, path);
     FileGuard file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -70,13 +65,13 @@ int WriteProfileHeaderTo(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceN
     return 1;
 }
 
-ProfileHeaderResult ReadProfileHeader(HWND owner, BYTE kind, BOOL required, ProfileHeader* header) {
+ProfileHeaderResult ReadProfileHeader(HWND owner, LPCSTR directory, BYTE kind, BOOL required, ProfileHeader* header) {
     header->sourceName = nullptr;
     header->comment = nullptr;
     header->hasComment = FALSE;
 
     CHAR path[kMessageBufferSize];
-    FormProfilePath(WorkDirectory, path);
+    FormProfilePath(directory, path);
     HeapBlock contents;
     DWORD size = 0;
     ProfileHeaderResult read = ReadHeaderFile(owner, path, required, &contents, &size);

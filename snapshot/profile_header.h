@@ -10,11 +10,9 @@ constexpr BYTE kProfileKindIeOe = 0;
 constexpr BYTE kProfileKindTcpip = 1;
 
 // Writes the header for `kind` with the two texts (NUL-terminated, cp932)
-// into "profile" in WorkDirectory, revision 1. Returns 1, or 0 after a
+// into "profile" in `directory`, revision 1. Returns 1, or 0 after a
 // reported failure.
-int WriteProfileHeader(HWND owner, BYTE kind, LPCSTR sourceName, LPCSTR comment);
-// The same into "profile" in `directory` (ending with a backslash).
-int WriteProfileHeaderTo(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceName, LPCSTR comment);
+int WriteProfileHeader(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceName, LPCSTR comment);
 
 enum ProfileHeaderResult : int {
     kProfileHeaderFailed = 0,  // a failure or a refusal was shown to the user
@@ -31,10 +29,10 @@ struct ProfileHeader {
     BOOL hasComment;  // the header revision is 1 or more
 };
 
-// Reads and verifies "profile" in WorkDirectory against the expected `kind`.
+// Reads and verifies "profile" in `directory` against the expected `kind`.
 // A missing file is absent when `required` is FALSE, a reported failure when
 // TRUE. `header` is always initialised (null texts unless read).
-ProfileHeaderResult ReadProfileHeader(HWND owner, BYTE kind, BOOL required, ProfileHeader* header);
+ProfileHeaderResult ReadProfileHeader(HWND owner, LPCSTR directory, BYTE kind, BOOL required, ProfileHeader* header);
 
 // Frees the texts of a header and sets them to null; harmless on a header
 // that holds none.

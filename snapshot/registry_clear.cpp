@@ -2,7 +2,7 @@
 // subkeys, so the tree is taken down depth first, bottom up.
 #include "snapshot/registry_clear.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "snapshot/registry_snapshot.h"
 #include "winapi/guards.h"
 

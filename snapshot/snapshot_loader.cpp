@@ -9,7 +9,7 @@
 
 #include <cstring>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "winapi/byte_order.h"
 #include "winapi/cp932.h"
 #include "winapi/guards.h"

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "winapi/byte_order.h"
 #include "winapi/file_io.h"
 #include "winapi/guards.h"

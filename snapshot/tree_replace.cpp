@@ -4,7 +4,7 @@
 // and a way back never repeats the step that failed.
 #include "snapshot/tree_replace.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "snapshot/index_file.h"
 #include "snapshot/profile_file.h"
 #include "snapshot/profile_header.h"
@@ -14,8 +14,6 @@
 #include "winapi/guards.h"
 
 namespace {
-
-enum class Presence { kPresent, kAbsent, kFailed };
 
 // The step of a replacement that failed.
 enum class Failed { kNothing, kClear, kWrite };
@@ -224,7 +222,7 @@ BOOL WriteBackupHeader(HWND owner, const LiveTree& tree, LPCSTR folder) {
     FormFullPath(tree, tree.path, fullPath);
     CHAR comment[kMessageBufferSize];
     wsprintfA(comment, "レジストリキー\"%s\"の元の設定です。", fullPath);
-    return WriteProfileHeaderTo(owner, folder, tree.profile.kind, source, comment);
+    return WriteProfileHeader(owner, folder, tree.profile.kind, source, comment);
 }
 
 BOOL WriteBackupIndex(HWND owner, const TreeProfile& profile, LPCSTR folder) {

@@ -36,6 +36,9 @@ struct LiveTree {
     TreeProfile profile;
 };
 
+// Whether a key is there: opened, not there, or a reported failure to open it.
+enum class Presence { kPresent, kAbsent, kFailed };
+
 // The folder in the work directory where the live tree becomes the files of
 // a kept profile (saved as the snapshot its TreeProfile names), when even
 // putting it back failed.

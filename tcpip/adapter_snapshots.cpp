@@ -1,60 +1,15 @@
-// Saving and applying the TCP/IP parameters of one connection, and reading
-// the index of the saved ones. Every list entry stands for exactly one
-// connection: the k-th entry of a name for the k-th connection of that name.
+// Finding and opening the Interfaces tree of one connection.
 #include "tcpip/adapter_snapshots.h"
 
-#include "app/report.h"
-#include "resources/resource.h"
-#include "snapshot/indexed_snapshot.h"
-#include "snapshot/list_entry.h"
-#include "snapshot/profile_header.h"
+#include "base/report.h"
+#include "settings/settings_group.h"
 #include "snapshot/registry_snapshot.h"
-#include "snapshot/tree_replace.h"
-#include "tcpip/adapters.h"
-#include "winapi/guards.h"
 
-namespace {
-
-constexpr char kInterfacesFormat[] = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\%s";
-constexpr int kInterfacesPathSize = kMaxRegistryName + sizeof kInterfacesFormat;
-
-BOOL OpenInterfacesKey(HWND owner, LPCSTR adapterKeyName, KeyGuard* key);
-
-}  // namespace
-
-int SaveAdapter(HWND owner, LPCSTR directory, LPCSTR adapterKeyName, LPCSTR connectionName, int item) {
-    if (item == -1) return AddListEntry(owner, IDC_ENTRY_LIST, connectionName);
-    const int match = EntryStandsForLiveItem(owner, IDC_ENTRY_LIST, item, adapterKeyName, connectionName,
-                                             LiveAdapterRank, kByListPosition);
-    if (match != 1) return match < 0 ? 0 : 1;
-    return SaveIndexedSnapshot(owner, directory, kTcpipIndexName, adapterKeyName, connectionName, OpenInterfacesKey);
-}
-
-int ApplyAdapter(HWND owner, LPCSTR directory, LPCSTR adapterKeyName, LPCSTR connectionName, int item) {
-    const int match = EntryStandsForLiveItem(owner, IDC_ENTRY_LIST, item, adapterKeyName, connectionName,
-                                             LiveAdapterRank, kByEntryNumber);
-    if (match != 1) return match < 0 ? 0 : 1;
-    CHAR path[kInterfacesPathSize];
-    wsprintfA(path, kInterfacesFormat, adapterKeyName);
-    // Kept as a profile, the tree is a TCP/IP file of this connection alone.
-    CHAR kept[kIndexSnapshotNameSize];
-    FormIndexSnapshotName(kTcpipIndexName, 0, kept);
-    const LiveTree target{HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", path, nullptr, nullptr,
-                          "レジストリキー\"HKEY_LOCAL_MACHINE\\%s\"を作成し、フルアクセスを適用できません。",
-                          {kProfileKindTcpip, kTcpipIndexName, connectionName, kept}};
-    ApplyIndexedSnapshot(owner, directory, kTcpipIndexName, IDC_ENTRY_LIST, item, target);
-    return 0;
-}
-
-int ReadTcpipIndex(ItemCallback callback, HWND owner, LPCSTR directory, int item) {
-    return ReadIndexFile(kTcpipIndexName, callback, owner, directory, item);
-}
-
-namespace {
+static_assert(kItemTreePathSize >= kMaxRegistryName + sizeof kInterfacesFormat, "room for a key name");
 
 BOOL OpenInterfacesKey(HWND owner, LPCSTR adapterKeyName, KeyGuard* key) {
-    CHAR path[kInterfacesPathSize];
-    wsprintfA(path, kInterfacesFormat, adapterKeyName);
+    CHAR path[kItemTreePathSize];
+    FindInterfacesTree(owner, adapterKeyName, path);
     SetLastError(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key->key));
     if (GetLastError() != ERROR_SUCCESS) {
         key->key = nullptr;
@@ -64,4 +19,7 @@ BOOL OpenInterfacesKey(HWND owner, LPCSTR adapterKeyName, KeyGuard* key) {
     return TRUE;
 }
 
-}  // namespace
+int FindInterfacesTree(HWND, LPCSTR adapterKeyName, LPSTR path) {
+    wsprintfA(path, kInterfacesFormat, adapterKeyName);
+    return 1;
+}

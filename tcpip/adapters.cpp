@@ -1,11 +1,13 @@
-// Walking the network connections. One walk serves both the callers' walk
+// Walking the network connections. One walk serves both the group's walk
 // and the rank of a connection among those of its name, so both see the
 // same connections in the same order and report failures alike.
 #include "tcpip/adapters.h"
 
-#include "app/report.h"
+#include "base/report.h"
+#include "settings/group_items.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/string_value.h"
+#include "snapshot/tree_replace.h"
 #include "winapi/guards.h"
 
 namespace {
@@ -14,62 +16,13 @@ namespace {
 constexpr char kClassKeyPath[] = BRV_CLASS_KEY;
 constexpr char kClassKeyName[] = "HKEY_LOCAL_MACHINE\\" BRV_CLASS_KEY;
 
-// What the walk does with a connection: nonzero to go on, 0 to stop.
-typedef int (*ConnectionVisit)(void* context, LPCSTR keyName, LPCSTR connectionName);
-
-enum class Presence { kPresent, kAbsent, kFailed };
-
-struct CallbackWalk {
-    ItemCallback callback;
-    HWND owner;
-    LPCSTR directory;
-    int item;
-};
-
-struct RankCount {
-    LPCSTR keyName;
-    LPCSTR connectionName;
-    int rank;
-};
-
-int WalkConnections(HWND owner, ConnectionVisit visit, void* context);
-int VisitAdapterKey(HWND owner, HKEY classKey, LPCSTR keyName, ConnectionVisit visit, void* context);
+int VisitAdapterKey(HWND owner, HKEY classKey, LPCSTR keyName, LiveItemVisit visit, void* context);
 Presence OpenAdapterSubkey(HWND owner, HKEY adapter, LPCSTR subkey, LPCSTR keyName, LPCSTR failure, KeyGuard* key);
 BOOL ReadConnectionName(HWND owner, HKEY connection, LPCSTR keyName, HeapBlock* name);
-int PassToCallback(void* context, LPCSTR keyName, LPCSTR connectionName);
-int CountEarlierOfName(void* context, LPCSTR keyName, LPCSTR connectionName);
 
 }  // namespace
 
-int EnumAdapters(ItemCallback callback, HWND owner, LPCSTR directory, int item) {
-    CallbackWalk walk{callback, owner, directory, item};
-    return WalkConnections(owner, PassToCallback, &walk);
-}
-
-int LiveAdapterRank(HWND owner, LPCSTR keyName, LPCSTR connectionName) {
-    RankCount count{keyName, connectionName, 0};
-    // A connection that has gone meanwhile ranks after all the others.
-    return WalkConnections(owner, CountEarlierOfName, &count) == 0 ? -1 : count.rank;
-}
-
-namespace {
-
-int PassToCallback(void* context, LPCSTR keyName, LPCSTR connectionName) {
-    const CallbackWalk* walk = static_cast<const CallbackWalk*>(context);
-    return walk->callback(walk->owner, walk->directory, keyName, connectionName, walk->item);
-}
-
-// Stops at the adapter itself; key names are compared as the registry does.
-int CountEarlierOfName(void* context, LPCSTR keyName, LPCSTR connectionName) {
-    RankCount* count = static_cast<RankCount*>(context);
-    if (lstrcmpiA(keyName, count->keyName) == 0) return 0;
-    if (lstrcmpA(connectionName, count->connectionName) == 0) ++count->rank;
-    return 1;
-}
-
-// 1 when every subkey was visited, -1 when `visit` stopped the walk, 0
-// after a reported failure.
-int WalkConnections(HWND owner, ConnectionVisit visit, void* context) {
+int WalkAdapters(HWND owner, LiveItemVisit visit, void* context) {
     KeyGuard classKey;
     SetLastError(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kClassKeyPath, 0, KEY_READ, &classKey.key));
     if (GetLastError() != ERROR_SUCCESS) {
@@ -92,9 +45,15 @@ int WalkConnections(HWND owner, ConnectionVisit visit, void* context) {
     }
 }
 
+int LiveAdapterRank(HWND owner, LPCSTR keyName, LPCSTR connectionName) {
+    return RankOfLiveItem(WalkAdapters, owner, keyName, connectionName);
+}
+
+namespace {
+
 // One subkey of the class key: passed over unless it is a connection. 1 to
 // go on, -1 when `visit` stopped the walk, 0 after a reported failure.
-int VisitAdapterKey(HWND owner, HKEY classKey, LPCSTR keyName, ConnectionVisit visit, void* context) {
+int VisitAdapterKey(HWND owner, HKEY classKey, LPCSTR keyName, LiveItemVisit visit, void* context) {
     KeyGuard adapter;
     SetLastError(RegOpenKeyExA(classKey, keyName, 0, KEY_READ, &adapter.key));
     if (GetLastError() != ERROR_SUCCESS) {

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "ieoe/ieoe_dialogs.h"
+#include "ieoe/ieoe_group.h"
 #include "profile_fuzz.h"
 #include "resources/resource.h"
 

@@ -11,6 +11,10 @@
 
 namespace {
 
+// Index names as the two groups use them.
+constexpr char kGatewayIndexName[] = "gateway";
+constexpr char kTcpipIndexName[] = "tcpip";
+
 size_t recordBytes = 0;
 
 int CountRecord(HWND, LPCSTR, LPCSTR keyName, LPCSTR displayName, int) {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "snapshot/profile_header.h"
 #include "winapi/sim/simctl.h"
 
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     for (BYTE kind = 0; kind < 2; ++kind) {
         ProfileHeader header;
-        ProfileHeaderResult result = ReadProfileHeader(nullptr, kind, kind, &header);
+        ProfileHeaderResult result = ReadProfileHeader(nullptr, WorkDirectory, kind, kind, &header);
         if (result == kProfileHeaderRead) {
             // Texts come from the file: never longer than it.
             if (std::strlen(header.sourceName) + std::strlen(header.comment) > size) abort();

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "snapshot/profile_file.h"
 #include "unpacked_profile.h"
 #include "winapi/sim/simctl.h"
@@ -30,7 +30,7 @@ inline void PackInput(const uint8_t* data, size_t size, const char* const* names
     if (!unpacked::WriteParts(std::string(reinterpret_cast<const char*>(data), size), names, count, WorkDirectory))
         abort();
     if (!PackProfileFile(nullptr, ProfileFilePath, WorkDirectory)) abort();
-    ClearWorkDirectory(nullptr);
+    ClearWorkDirectory(WorkDirectory);
 }
 
 // Aborts when anything but the work directory and the profile file is in C:\.

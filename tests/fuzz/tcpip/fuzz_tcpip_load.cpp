@@ -11,7 +11,7 @@
 
 #include "profile_fuzz.h"
 #include "resources/resource.h"
-#include "tcpip/tcpip_dialogs.h"
+#include "tcpip/tcpip_group.h"
 
 namespace {
 

@@ -10,10 +10,8 @@
 #include "app/association.h"
 #include "dialog_user.h"
 #include "resources/resource.h"
-
-#if BRV_SIM
 #include "testenv.h"
-#endif
+#include "tests/unit/snapshot/snapshot_test_util.h"
 
 namespace {
 
@@ -60,7 +58,7 @@ RegTree ForeignExtension() {
     return tree;
 }
 
-class AssociationTest : public BrvTest {
+class AssociationTest : public snaptest::RegistryTreeTest {
 protected:
     void SetUp() override {
         BrvTest::SetUp();
@@ -99,35 +97,15 @@ protected:
         if (status == ERROR_SUCCESS) RegCloseKey(key);
         return status == ERROR_SUCCESS;
     }
+    // The tree below HKEY_CLASSES_ROOT\<name>, which must exist.
     static RegTree ClassesTree(const std::string& name) {
-        HKEY key;
-        LONG status = RegOpenKeyExA(HKEY_CLASSES_ROOT, name.c_str(), 0, KEY_READ, &key);
-        EXPECT_EQ(ERROR_SUCCESS, status) << "HKEY_CLASSES_ROOT\\" << name;
-        if (status != ERROR_SUCCESS) return RegTree{};
-        RegTree tree = DumpTree(key);
-        RegCloseKey(key);
-        return tree;
+        EXPECT_TRUE(ClassesKeyExists(name)) << "HKEY_CLASSES_ROOT\\" << name;
+        return DumpTreeAt(HKEY_CLASSES_ROOT, name);
     }
     static void PutClassesTree(const std::string& name, const RegTree& tree) {
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                                 nullptr, &key, nullptr));
-        BuildTree(key, tree);
-        RegCloseKey(key);
+        PutTreeAt(HKEY_CLASSES_ROOT, name, tree);
     }
-    static void RemoveClassesKey(const std::string& name) { RemoveKey(HKEY_CLASSES_ROOT, name); }
-    static void RemoveKey(HKEY parent, const std::string& name) {
-        HKEY key;
-        if (RegOpenKeyExA(parent, name.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-        for (;;) {
-            CHAR child[256];
-            DWORD size = sizeof child;
-            if (RegEnumKeyExA(key, 0, child, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-            RemoveKey(key, child);
-        }
-        RegCloseKey(key);
-        RegDeleteKeyA(parent, name.c_str());
-    }
+    static void RemoveClassesKey(const std::string& name) { DeleteKeyTree(HKEY_CLASSES_ROOT, name); }
     // Both types registered for another copy of the program: OK must
     // rewrite all six values.
     static void PutStaleRegistration() {

@@ -10,8 +10,8 @@
 #include "app/modes.h"
 #include "app/startup.h"
 #include "flow_test_util.h"
-#include "ieoe/ieoe_dialogs.h"
-#include "tcpip/tcpip_dialogs.h"
+#include "ieoe/ieoe_group.h"
+#include "tcpip/tcpip_group.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ protected:
         PlayOk();
         Flush();
         ASSERT_EQ(IDOK, DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), nullptr, proc, 0));
-        ASSERT_TRUE(ClearWorkDirectory(nullptr));
+        ASSERT_TRUE(ClearWorkDirectory(WorkDirectory));
         ProfileFilePath[0] = '\0';
         forgetBoxes_ = sim::MessageBoxes().size();
         forgetDialogs_ = sim::Dialogs().size();

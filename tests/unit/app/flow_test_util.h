@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "resources/resource.h"
 #include "tests/unit/ieoe/ieoe_test_util.h"
 

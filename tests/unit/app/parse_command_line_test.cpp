@@ -5,8 +5,9 @@
 
 #include <string>
 
+#include "app/modes.h"
 #include "app/startup.h"
-#include "app/workarea.h"
+#include "base/workarea.h"
 
 #if BRV_SIM
 #include "testenv.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/startup.h"
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "testenv.h"
 
 namespace {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "brvprofile/command_line.h"
+#include "ieoe/ieoe_group.h"
+#include "tcpip/tcpip_group.h"
 
 namespace {
 
@@ -28,19 +30,19 @@ TEST(CommandLineTest, EachCommandTakesItsFileAndOptions) {
     ASSERT_TRUE(show.ok) << show.problem;
     EXPECT_EQ(kCommandShow, show.request.command);
     EXPECT_EQ("a.ies", show.request.file);
-    EXPECT_EQ(&kIeOeProfile, show.request.kind);
+    EXPECT_EQ(&kIeOeGroup, show.request.kind);
     EXPECT_TRUE(show.request.tree);
 
     Parsed apply = Parse({"apply", "--only", "Taro", "C:\\p\\x.IPS", "--only", "LAN 2"});
     ASSERT_TRUE(apply.ok) << apply.problem;
     EXPECT_EQ(kCommandApply, apply.request.command);
-    EXPECT_EQ(&kTcpipProfile, apply.request.kind);
+    EXPECT_EQ(&kTcpipGroup, apply.request.kind);
     EXPECT_EQ((std::vector<std::string>{"Taro", "LAN 2"}), apply.request.only);
 
     Parsed save = Parse({"save", "ies", "out.ies", "--comment", "会社のPC", "--no-internet-options"});
     ASSERT_TRUE(save.ok) << save.problem;
     EXPECT_EQ(kCommandSave, save.request.command);
-    EXPECT_EQ(&kIeOeProfile, save.request.kind);
+    EXPECT_EQ(&kIeOeGroup, save.request.kind);
     EXPECT_TRUE(save.request.hasComment);
     EXPECT_EQ("会社のPC", save.request.comment);
     EXPECT_TRUE(save.request.noInternetOptions);
@@ -109,11 +111,11 @@ TEST(CommandLineTest, BadUsageIsRefusedWithItsReason) {
 }
 
 TEST(CommandLineTest, KindsByExtensionAndByName) {
-    EXPECT_EQ(&kIeOeProfile, KindOfFile("C:\\a\\b.ies"));
-    EXPECT_EQ(&kTcpipProfile, KindOfFile("b.IpS"));
+    EXPECT_EQ(&kIeOeGroup, KindOfFile("C:\\a\\b.ies"));
+    EXPECT_EQ(&kTcpipGroup, KindOfFile("b.IpS"));
     EXPECT_EQ(nullptr, KindOfFile("ies"));
     EXPECT_EQ(nullptr, KindOfFile("b.ies.bak"));
-    EXPECT_EQ(&kTcpipProfile, KindNamed("ips"));
+    EXPECT_EQ(&kTcpipGroup, KindNamed("ips"));
     EXPECT_EQ(nullptr, KindNamed("IES"));
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ieoe/ieoe_group.h"
 #include "tests/unit/brvprofile/tool_test_util.h"
 
 namespace {
@@ -100,8 +101,8 @@ TEST_F(ConsoleTest, BadUsageOfEachCommandEndsWith64AndSaysWhy) {
 }
 
 TEST_F(ConsoleTest, ShowWritesUtf8AndLeavesNoWorkFolder) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindIeOe, "佐藤", "会社のPC"));
-    ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kGatewayIndexName, "営業部"));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindIeOe, "佐藤", "会社のPC"));
+    ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kIeOeGroup.indexName, "営業部"));
     WriteBytes(std::string(WorkDirectory) + "gateway.0", "");
     const std::string profile = HostProfile("共有.ies");
     ASSERT_NE(0, PackProfileFile(nullptr, profile.c_str(), WorkDirectory));
@@ -114,8 +115,8 @@ TEST_F(ConsoleTest, ShowWritesUtf8AndLeavesNoWorkFolder) {
 }
 
 TEST_F(ConsoleTest, ARefusedFileEndsWith2AndTheReasonOnStandardError) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindTcpip, "PC", ""));
-    ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kGatewayIndexName, "A"));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindTcpip, "PC", ""));
+    ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kIeOeGroup.indexName, "A"));
     const std::string profile = HostProfile("foreign.ies");
     ASSERT_NE(0, PackProfileFile(nullptr, profile.c_str(), WorkDirectory));
     Ran checked = Start({"check", profile});
@@ -132,7 +133,7 @@ TEST_F(ConsoleTest, ARefusedFileEndsWith2AndTheReasonOnStandardError) {
 // A failed system call is reported with the whole text of the box, its
 // lines ending with LF on a console.
 TEST_F(ConsoleTest, ASystemErrorReportIsTheBoxTextOnStandardError) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindTcpip, "PC", ""));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindTcpip, "PC", ""));
     const std::string profile = HostProfile("noindex.ips");
     ASSERT_NE(0, PackProfileFile(nullptr, profile.c_str(), WorkDirectory));
     Ran checked = Start({"check", profile});

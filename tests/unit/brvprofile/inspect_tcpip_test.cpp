@@ -4,7 +4,7 @@
 #include <string>
 
 #include "resources/resource.h"
-#include "tcpip/tcpip_dialogs.h"
+#include "tcpip/tcpip_group.h"
 #include "tests/unit/brvprofile/tool_test_util.h"
 #include "tests/unit/tcpip/tcpip_test_util.h"
 
@@ -21,7 +21,7 @@ protected:
             sim::Click(dialog, IDOK);
         });
         ASSERT_EQ(1, DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_TCPIP), nullptr, TcpipSaveDialogProc, 0));
-        ASSERT_TRUE(ClearWorkDirectory(nullptr));
+        ASSERT_TRUE(ClearWorkDirectory(WorkDirectory));
     }
     static bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 };

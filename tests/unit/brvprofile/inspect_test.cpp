@@ -7,8 +7,9 @@
 #include <iterator>
 #include <string>
 
-#include "ieoe/ieoe_dialogs.h"
+#include "ieoe/ieoe_group.h"
 #include "resources/resource.h"
+#include "tcpip/tcpip_group.h"
 #include "tests/unit/brvprofile/tool_test_util.h"
 
 namespace {
@@ -47,7 +48,7 @@ protected:
             sim::Click(dialog, IDOK);
         });
         ASSERT_EQ(1, DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_IEOE), nullptr, IeOeSaveDialogProc, 0));
-        ASSERT_TRUE(ClearWorkDirectory(nullptr));
+        ASSERT_TRUE(ClearWorkDirectory(WorkDirectory));
     }
     void Write(const std::string& name, const std::string& bytes) { WriteBytes(WorkDirectory + name, bytes); }
     // The first box shown, or an empty text.
@@ -125,9 +126,9 @@ TEST_F(InspectTest, ShowTreePrintsEachSnapshotBelowWhereItGoes) {
 }
 
 TEST_F(InspectTest, ShowOfATcpipFileNamesTheComputerAndConnections) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindTcpip, "BUILD01", "本社3階"));
-    ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kTcpipIndexName, "ローカル エリア接続"));
-    ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kTcpipIndexName, "LAN2"));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindTcpip, "BUILD01", "本社3階"));
+    ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kTcpipGroup.indexName, "ローカル エリア接続"));
+    ASSERT_EQ(1, AppendIndexRecord(nullptr, WorkDirectory, kTcpipGroup.indexName, "LAN2"));
     Write("tcpip.0", snaptest::Value("EnableDHCP", REG_DWORD, Dword(0)) +
                          snaptest::Value("IPAddress", REG_MULTI_SZ, std::string("192.168.1.20\0\0", 14)));
     Write("tcpip.1", snaptest::Value("EnableDHCP", REG_DWORD, Dword(1)));
@@ -247,7 +248,7 @@ TEST_F(BadProfileCheckTest, WhatTheLoadTakesIsPassed) {
     for (const char* file : {"gateway-out-of-order.unpacked", "gateway-last-record-unterminated.unpacked"}) {
         EXPECT_EQ(kExitDone, CheckUnpacked(file).code) << file;
         EXPECT_TRUE(sim::MessageBoxes().empty()) << file << ": " << FirstBox();
-        ASSERT_TRUE(ClearWorkDirectory(nullptr));
+        ASSERT_TRUE(ClearWorkDirectory(WorkDirectory));
     }
 }
 

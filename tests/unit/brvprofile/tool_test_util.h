@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "brvprofile/tool.h"
 #include "snapshot/index_file.h"
 #include "snapshot/profile_file.h"
@@ -32,18 +32,18 @@ inline Outcome RunTool(std::initializer_list<const char*> arguments) {
     ToolRequest request;
     std::string problem;
     EXPECT_TRUE(ParseToolArguments(static_cast<int>(list.size()), list.data(), &request, &problem)) << problem;
-    EXPECT_TRUE(ClearWorkDirectory(nullptr));
+    EXPECT_TRUE(ClearWorkDirectory(WorkDirectory));
     Outcome outcome{0, ""};
     const ToolConsole console{Capture, &outcome.out};
     outcome.code = RunToolRequest(request, console);
-    EXPECT_TRUE(ClearWorkDirectory(nullptr));
+    EXPECT_TRUE(ClearWorkDirectory(WorkDirectory));
     return outcome;
 }
 
 // Packs the work directory's files into ProfileFilePath and empties it.
 inline void PackWork() {
     ASSERT_NE(0, PackProfileFile(nullptr, ProfileFilePath, WorkDirectory));
-    ASSERT_TRUE(ClearWorkDirectory(nullptr));
+    ASSERT_TRUE(ClearWorkDirectory(WorkDirectory));
 }
 
 }  // namespace tooltest

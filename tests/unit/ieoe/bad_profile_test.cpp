@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "ieoe/ieoe_dialogs.h"
+#include "ieoe/ieoe_group.h"
 #include "resources/resource.h"
 #include "snapshot/profile_file.h"
 #include "tests/support/unpacked_profile.h"
@@ -41,7 +41,7 @@ protected:
         std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_TRUE(unpacked::WriteParts(bytes, kNames, sizeof kNames / sizeof kNames[0], WorkDirectory));
         EXPECT_NE(0, PackProfileFile(nullptr, ProfileFilePath, WorkDirectory));
-        EXPECT_TRUE(ClearWorkDirectory(nullptr));
+        EXPECT_TRUE(ClearWorkDirectory(WorkDirectory));
         sim::QueueDialogScript([](HWND dialog, int) { sim::Click(dialog, IDOK); });
         return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_IEOE), nullptr, IeOeLoadDialogProc, 0);
     }

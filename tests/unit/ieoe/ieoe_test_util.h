@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "snapshot/registry_clear.h"
 #include "tests/unit/snapshot/snapshot_test_util.h"
 

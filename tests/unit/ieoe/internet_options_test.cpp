@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "resources/resource.h"
 #include "testenv.h"
 
@@ -59,11 +59,13 @@ TEST_F(InternetOptionsTest, UncheckedSavesAndAppliesNothing) {
     PlantSettings();
     const RegTree before = Live();
     int saved = -1;
-    InDialog(false, [&](HWND dialog) { saved = SaveInternetOptions(dialog); });
-    EXPECT_EQ(0, saved);
+    InDialog(false, [&](HWND dialog) { saved = SaveOptionsPart(dialog, kInternetOptions, WorkDirectory); });
+    EXPECT_EQ(kEntryNotTried, saved);
     EXPECT_FALSE(FileExists(Dir() + "proxy"));
     WriteBytes(Dir() + "proxy", "");  // an empty snapshot would empty the tree
-    InDialog(false, [&](HWND dialog) { ApplyInternetOptions(dialog); });
+    int applied = -1;
+    InDialog(false, [&](HWND dialog) { applied = ApplyOptionsPart(dialog, kInternetOptions, WorkDirectory); });
+    EXPECT_EQ(kEntryNotTried, applied);
     EXPECT_EQ(before, Live());
     EXPECT_TRUE(sim::MessageBoxes().empty());
 }
@@ -71,8 +73,8 @@ TEST_F(InternetOptionsTest, UncheckedSavesAndAppliesNothing) {
 TEST_F(InternetOptionsTest, ApplyGivesTheSavedTreeWithTheMachinesOwn50) {
     PlantSettings();
     int saved = 0;
-    InDialog(true, [&](HWND dialog) { saved = SaveInternetOptions(dialog); });
-    ASSERT_NE(0, saved);
+    InDialog(true, [&](HWND dialog) { saved = SaveOptionsPart(dialog, kInternetOptions, WorkDirectory); });
+    ASSERT_EQ(kEntrySaved, saved);
     const RegTree savedTree = Live();
 
     // The machine changes: one value only here, a saved key gone, its own 5.0.
@@ -90,18 +92,20 @@ TEST_F(InternetOptionsTest, ApplyGivesTheSavedTreeWithTheMachinesOwn50) {
             RegCloseKey(key);
         }
 
-    InDialog(true, [&](HWND dialog) { ApplyInternetOptions(dialog); });
+    int applied = -1;
+    InDialog(true, [&](HWND dialog) { applied = ApplyOptionsPart(dialog, kInternetOptions, WorkDirectory); });
+    EXPECT_EQ(kEntryApplied, applied);
     EXPECT_EQ(expected, Live());
     EXPECT_TRUE(sim::MessageBoxes().empty());
 }
 
 TEST_F(InternetOptionsTest, NoLive50MeansNoneAfterwards) {
     PlantSettings();
-    InDialog(true, [&](HWND dialog) { SaveInternetOptions(dialog); });
+    InDialog(true, [&](HWND dialog) { SaveOptionsPart(dialog, kInternetOptions, WorkDirectory); });
     ASSERT_EQ(ERROR_SUCCESS,
               RegDeleteKeyA(HKEY_CURRENT_USER, (std::string(kSubPath) + "\\5.0\\Cache").c_str()));
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_CURRENT_USER, (std::string(kSubPath) + "\\5.0").c_str()));
-    InDialog(true, [&](HWND dialog) { ApplyInternetOptions(dialog); });
+    InDialog(true, [&](HWND dialog) { ApplyOptionsPart(dialog, kInternetOptions, WorkDirectory); });
     EXPECT_FALSE(sim::RegHasKey(std::string(kPath) + "\\5.0"));
     EXPECT_TRUE(sim::RegHasKey(std::string(kPath) + "\\ZoneMap\\Domains\\example.co.jp"));
     EXPECT_TRUE(sim::MessageBoxes().empty());
@@ -109,19 +113,22 @@ TEST_F(InternetOptionsTest, NoLive50MeansNoneAfterwards) {
 
 TEST_F(InternetOptionsTest, FailuresWithTheirMessages) {
     int saved = -1;
-    InDialog(true, [&](HWND dialog) { saved = SaveInternetOptions(dialog); });  // no Internet Settings at all
-    EXPECT_EQ(0, saved);
+    // No Internet Settings at all.
+    InDialog(true, [&](HWND dialog) { saved = SaveOptionsPart(dialog, kInternetOptions, WorkDirectory); });
+    EXPECT_EQ(kEntryFailed, saved);
     ASSERT_EQ(1u, sim::MessageBoxes().size());
     EXPECT_EQ(ExpectedReport(std::string("レジストリキー\"") + kPath + "\"に読み込みアクセスを適用できません。",
                              ERROR_FILE_NOT_FOUND),
               sim::MessageBoxes()[0].text);
 
     PlantSettings();
-    InDialog(true, [&](HWND dialog) { saved = SaveInternetOptions(dialog); });
+    InDialog(true, [&](HWND dialog) { saved = SaveOptionsPart(dialog, kInternetOptions, WorkDirectory); });
     const RegTree before = Live();
     sim::FailCall("RegOpenKeyExA", 1, ERROR_ACCESS_DENIED, "5.0");
-    InDialog(true, [&](HWND dialog) { ApplyInternetOptions(dialog); });
+    int applied = -1;
+    InDialog(true, [&](HWND dialog) { applied = ApplyOptionsPart(dialog, kInternetOptions, WorkDirectory); });
     sim::ClearFaults();
+    EXPECT_EQ(kEntryFailed, applied);
     EXPECT_EQ(before, Live());
     ASSERT_EQ(2u, sim::MessageBoxes().size());
     EXPECT_EQ(ExpectedReport(std::string("レジストリキー\"") + kPath + "\\5.0\"に読み込みアクセスを適用できません。",

@@ -7,36 +7,27 @@
 #include <string>
 #include <vector>
 
-#include "ieoe/accounts.h"
 #include "ieoe/identities.h"
+#include "ieoe/ieoe_group.h"
+#include "snapshot/index_file.h"
+#include "walk_recorder.h"
 #include "tests/unit/ieoe/ieoe_test_util.h"
 
 namespace {
 
 using ieoetest::Sz;
 
-struct Visit {
-    std::string directory;
-    std::string key;  // "<null>" for a null key name
-    std::string name;
-    int item;
-};
-std::vector<Visit> visits;
-int stopAt = -1;
-
-int Record(HWND, LPCSTR directory, LPCSTR keyName, LPCSTR displayName, int item) {
-    visits.push_back(Visit{directory, keyName ? keyName : "<null>", displayName, item});
-    return static_cast<int>(visits.size()) - 1 == stopAt ? 0 : 1;
-}
+using walktest::Visit;
+walktest::WalkRecorder recorder;
+std::vector<Visit>& visits = recorder.visits;
 
 class IdentityWalkTest : public IeOeTest {
 protected:
     void SetUp() override {
         IeOeTest::SetUp();
-        visits.clear();
-        stopAt = -1;
+        recorder.Reset();
     }
-    int Walk(int item = 4) { return EnumIdentities(Record, nullptr, WorkDirectory, item); }
+    int Walk() { return recorder.Walk(WalkIdentities); }
 };
 
 constexpr char kGuidA[] = "{0C3F1A60-5E2B-11D3-9A3B-00A0C9D1A1B1}";
@@ -57,10 +48,6 @@ TEST_F(IdentityWalkTest, VisitsEveryIdentityInTheRegistrysOrder) {
     EXPECT_EQ("メインユーザー", visits[1].name);
     EXPECT_EQ(kGuidC, visits[2].key);
     EXPECT_EQ("Tanaka", visits[2].name);
-    for (const Visit& v : visits) {
-        EXPECT_EQ(std::string(WorkDirectory), v.directory);
-        EXPECT_EQ(4, v.item);
-    }
 }
 
 TEST_F(IdentityWalkTest, IdentitiesKeyWithoutSubkeysIsAnEmptyWalk) {
@@ -72,7 +59,7 @@ TEST_F(IdentityWalkTest, IdentitiesKeyWithoutSubkeysIsAnEmptyWalk) {
 TEST_F(IdentityWalkTest, CallbackStopsTheWalk) {
     PutIdentity(kGuidA, "Taro", nullptr);
     PutIdentity(kGuidB, "Hanako", nullptr);
-    stopAt = 0;
+    recorder.stopAt = 0;
     EXPECT_EQ(-1, Walk());
     EXPECT_EQ(1u, visits.size());
 }
@@ -96,28 +83,27 @@ TEST_F(IdentityWalkTest, RankCountsEarlierIdentitiesOfTheSameName) {
     EXPECT_EQ(2, LiveIdentityRank(nullptr, "{99999999-0000-0000-0000-000000000000}", "Taro"));
 }
 
-TEST_F(IdentityWalkTest, GatewayReaderDrivesTheSameCallback) {
+TEST_F(IdentityWalkTest, GatewayReaderHandsOnEveryName) {
     WriteBytes(std::string(WorkDirectory) + "gateway", std::string("A\0\0\0\0B\0\0", 8));
-    ASSERT_EQ(1, ReadGatewayIndex(Record, nullptr, WorkDirectory, -1));
+    ASSERT_EQ(1, recorder.ReadIndex(kIeOeGroup.indexName));
     ASSERT_EQ(3u, visits.size());
     EXPECT_EQ("<null>", visits[0].key);
     EXPECT_EQ("A", visits[0].name);
     EXPECT_EQ("", visits[1].name);
     EXPECT_EQ("B", visits[2].name);
-    EXPECT_EQ(-1, visits[2].item);
 }
 
 TEST_F(IdentityWalkTest, RecordCountIsWhatAReadingVisits) {
     const std::string path = std::string(WorkDirectory) + "gateway";
-    EXPECT_EQ(0, CountIndexRecords(nullptr, WorkDirectory, kGatewayIndexName)) << "no file yet";
+    EXPECT_EQ(0, CountIndexRecords(nullptr, WorkDirectory, kIeOeGroup.indexName)) << "no file yet";
     WriteBytes(path, std::string("x\0\0y\0\0z\0\0", 9));
-    EXPECT_EQ(3, CountIndexRecords(nullptr, WorkDirectory, kGatewayIndexName));
+    EXPECT_EQ(3, CountIndexRecords(nullptr, WorkDirectory, kIeOeGroup.indexName));
     WriteBytes(path, std::string("A\0\0B\0", 5));
-    EXPECT_EQ(2, CountIndexRecords(nullptr, WorkDirectory, kGatewayIndexName)) << "last pad byte missing";
+    EXPECT_EQ(2, CountIndexRecords(nullptr, WorkDirectory, kIeOeGroup.indexName)) << "last pad byte missing";
     WriteBytes(path, std::string("A\0\0Bob", 6));
-    EXPECT_EQ(2, CountIndexRecords(nullptr, WorkDirectory, kGatewayIndexName)) << "last terminator missing";
+    EXPECT_EQ(2, CountIndexRecords(nullptr, WorkDirectory, kIeOeGroup.indexName)) << "last terminator missing";
     CHAR name[kIndexSnapshotNameSize];
-    FormIndexSnapshotName(kTcpipIndexName, 10, name);
+    FormIndexSnapshotName("tcpip", 10, name);
     EXPECT_STREQ("tcpip.10", name);
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "ieoe/ieoe_dialogs.h"
+#include "ieoe/ieoe_group.h"
 #include "resources/resource.h"
 #include "tests/unit/ieoe/ieoe_test_util.h"
 
@@ -51,7 +51,7 @@ TEST_F(WineRoundTripTest, SaveChangeLoadGivesTheSavedSettingsBack) {
 
     ASSERT_EQ(1, RunPressingOk(IeOeSaveDialogProc, "現行のIE/OEの設定をファイルにセーブ"));
     ASSERT_TRUE(FileExists(ProfileFilePath));
-    ASSERT_TRUE(ClearWorkDirectory(nullptr));
+    ASSERT_TRUE(ClearWorkDirectory(WorkDirectory));
 
     Remove(Accounts(kGuid));
     Put(Accounts(kGuid), MailAccount("changed", "pop.changed"));

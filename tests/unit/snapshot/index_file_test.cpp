@@ -12,6 +12,10 @@
 
 namespace {
 
+// Index names as the two groups use them.
+constexpr char kGatewayIndexName[] = "gateway";
+constexpr char kTcpipIndexName[] = "tcpip";
+
 struct Visit {
     std::string name;
     int item;

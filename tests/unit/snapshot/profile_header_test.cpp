@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "tests/unit/snapshot/snapshot_test_util.h"
 
 using snaptest::Dword;
@@ -26,19 +26,21 @@ protected:
         BrvTest::TearDown();
     }
     std::string Path() const { return Dir() + "profile"; }
-    ProfileHeaderResult Read(BYTE kind, BOOL required) { return ReadProfileHeader(nullptr, kind, required, &header_); }
+    ProfileHeaderResult Read(BYTE kind, BOOL required) {
+        return ReadProfileHeader(nullptr, WorkDirectory, kind, required, &header_);
+    }
 
     ProfileHeader header_{};
 };
 
 TEST_F(ProfileHeaderTest, IeOeHeaderWithAnEmptyCommentIsFifteenBytes) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindIeOe, "Taro1", ""));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindIeOe, "Taro1", ""));
     const std::string expected("\x00\x01" "\x05\0\0\0" "Taro1" "\0\0\0\0", 15);
     EXPECT_EQ(Hex(expected), Hex(ReadBytes(Path())));
 }
 
 TEST_F(ProfileHeaderTest, TcpipHeaderStartsWithKindAndRevisionOne) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindTcpip, "TESTPC", "\x83\x52\x83\x81\x83\x93\x83\x67"));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindTcpip, "TESTPC", "\x83\x52\x83\x81\x83\x93\x83\x67"));
     const std::string bytes = ReadBytes(Path());
     const std::string expected = std::string("\x01\x01", 2) + Dword(6) + "TESTPC" + Dword(8) +
                                  "\x83\x52\x83\x81\x83\x93\x83\x67";
@@ -46,7 +48,7 @@ TEST_F(ProfileHeaderTest, TcpipHeaderStartsWithKindAndRevisionOne) {
 }
 
 TEST_F(ProfileHeaderTest, WrittenHeaderReadsBack) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindTcpip, "TESTPC", "a comment"));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindTcpip, "TESTPC", "a comment"));
     ASSERT_EQ(kProfileHeaderRead, Read(kProfileKindTcpip, TRUE));
     EXPECT_STREQ("TESTPC", header_.sourceName);
     EXPECT_STREQ("a comment", header_.comment);
@@ -99,14 +101,14 @@ using snaptest::OneSystemErrorBox;
 
 TEST_F(ProfileHeaderTest, HeaderThatCannotBeCreated) {
     sim::FailCall("CreateFileA", 1, ERROR_ACCESS_DENIED, Path());
-    EXPECT_EQ(0, WriteProfileHeader(nullptr, kProfileKindIeOe, "u", "c"));
+    EXPECT_EQ(0, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindIeOe, "u", "c"));
     EXPECT_TRUE(OneSystemErrorBox("テンポラリファイル\"" + Path() + "\"を作成し、書き込みアクセスを適用できません。",
                                   ERROR_ACCESS_DENIED));
 }
 
 TEST_F(ProfileHeaderTest, HeaderThatCannotBeWritten) {
     sim::FailCall("WriteFile", 1, ERROR_DISK_FULL, Path());
-    EXPECT_EQ(0, WriteProfileHeader(nullptr, kProfileKindIeOe, "u", "c"));
+    EXPECT_EQ(0, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindIeOe, "u", "c"));
     EXPECT_TRUE(OneSystemErrorBox("プロフィールの情報をテンポラリファイル\"" + Path() + "\"に書き込めません。",
                                   ERROR_DISK_FULL));
 }
@@ -124,7 +126,7 @@ TEST_F(ProfileHeaderTest, AbsentHeaderShowsNothing) {
 }
 
 TEST_F(ProfileHeaderTest, SizeThatCannotBeObtained) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindIeOe, "u", "c"));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindIeOe, "u", "c"));
     sim::FailCall("GetFileSize", 1, ERROR_ACCESS_DENIED, Path());
     EXPECT_EQ(kProfileHeaderFailed, Read(kProfileKindIeOe, FALSE));
     EXPECT_TRUE(OneSystemErrorBox("テンポラリファイル\"" + Path() + "\"のサイズを取得できません。",
@@ -132,7 +134,7 @@ TEST_F(ProfileHeaderTest, SizeThatCannotBeObtained) {
 }
 
 TEST_F(ProfileHeaderTest, ReadFailure) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindIeOe, "u", "c"));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindIeOe, "u", "c"));
     sim::FailCall("ReadFile", 1, ERROR_READ_FAULT, Path());
     EXPECT_EQ(kProfileHeaderFailed, Read(kProfileKindIeOe, FALSE));
     EXPECT_TRUE(OneSystemErrorBox("プロフィールの情報をテンポラリファイル\"" + Path() + "\"から読み込めません。",
@@ -140,14 +142,14 @@ TEST_F(ProfileHeaderTest, ReadFailure) {
 }
 
 TEST_F(ProfileHeaderTest, OtherKindIsRefused) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindTcpip, "pc", ""));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindTcpip, "pc", ""));
     EXPECT_EQ(kProfileHeaderFailed, Read(kProfileKindIeOe, FALSE));
     EXPECT_TRUE(OneInformationBox("バージョンが一致しません。"));
     EXPECT_EQ(nullptr, header_.sourceName);
 }
 
 TEST_F(ProfileHeaderTest, IeOeHeaderIsRefusedByTheTcpipReader) {
-    ASSERT_EQ(1, WriteProfileHeader(nullptr, kProfileKindIeOe, "user", ""));
+    ASSERT_EQ(1, WriteProfileHeader(nullptr, WorkDirectory, kProfileKindIeOe, "user", ""));
     EXPECT_EQ(kProfileHeaderFailed, Read(kProfileKindTcpip, TRUE));
     EXPECT_TRUE(OneInformationBox("バージョンが一致しません。"));
 }

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "snapshot/index_file.h"
 #include "snapshot/registry_snapshot.h"
 #include "tests/unit/snapshot/snapshot_test_util.h"
+#include "walk_recorder.h"
 
 using snaptest::Dword;
 using snaptest::Subkey;
@@ -24,12 +24,6 @@ void OnValue(void* context, LPCSTR name, DWORD type, const BYTE* data, DWORD siz
 }
 void OnEnter(void* context, LPCSTR name) { static_cast<Events*>(context)->push_back("enter " + std::string(name)); }
 void OnLeave(void* context) { static_cast<Events*>(context)->push_back("leave"); }
-
-int OnName(void* context, LPCSTR name, int record) {
-    Events* names = static_cast<Events*>(context);
-    names->push_back(std::string(name) + " " + std::to_string(record));
-    return names->size() < 2 ? 1 : 0;
-}
 
 class SnapshotWalkTest : public BrvTest {
 protected:
@@ -68,13 +62,17 @@ TEST_F(SnapshotWalkTest, ADamagedSubkeyStopsTheWalkWithItsReport) {
 
 TEST_F(SnapshotWalkTest, IndexNamesAreVisitedUntilTheVisitorStops) {
     Put("tcpip", std::string("LAN1\0\0LAN2\0\0LAN3\0\0", 18));
-    Events names;
-    EXPECT_EQ(-1, VisitIndexNames(nullptr, Dir().c_str(), "tcpip", OnName, &names));
-    EXPECT_EQ((Events{"LAN1 0", "LAN2 1"}), names);
+    walktest::WalkRecorder names;
+    names.stopAt = 1;
+    EXPECT_EQ(-1, names.ReadIndex("tcpip", Dir().c_str()));
+    EXPECT_EQ((Events{"LAN1", "LAN2"}), names.Names());
+    EXPECT_EQ((std::vector<int>{0, 1}), names.Records());
     Put("gateway", std::string("A\0\0B", 4));
-    Events two;
-    EXPECT_EQ(-1, VisitIndexNames(nullptr, Dir().c_str(), "gateway", OnName, &two));
-    EXPECT_EQ((Events{"A 0", "B 1"}), two);
+    walktest::WalkRecorder two;
+    two.stopAt = 1;
+    EXPECT_EQ(-1, two.ReadIndex("gateway", Dir().c_str()));
+    EXPECT_EQ((Events{"A", "B"}), two.Names());
+    EXPECT_EQ((std::vector<int>{0, 1}), two.Records());
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The two adapter callbacks inside a real dialog 111, on the simulation and
-// under Wine: list mode fills list 1007 (on load, the index reading does), match mode saves or applies only
-// the connection an entry stands for, and the snapshot numbers follow the
+// The TCP/IP group's entries inside a real dialog 111, on the simulation and
+// under Wine: listing fills list 1007, saving or applying reaches only the
+// connection an entry stands for, and the snapshot numbers follow the
 // records.
 #include <gtest/gtest.h>
 
@@ -8,9 +8,8 @@
 #include <vector>
 
 #include "snapshot/registry_snapshot.h"
-#include "snapshot/settings_dialog.h"
-#include "tcpip/adapter_snapshots.h"
-#include "tcpip/adapters.h"
+#include "settings/group_items.h"
+#include "tcpip/tcpip_group.h"
 #include "tests/unit/tcpip/tcpip_test_util.h"
 
 namespace {
@@ -34,6 +33,14 @@ Strings Entries(HWND dialog) {
     }
     return names;
 }
+
+// The TCP/IP group's entries: saving or applying what entry `item` stands for.
+EntryOutcome Save(HWND dialog, int item, int walked = 1) {
+    EntryOutcome outcome = kEntryNotTried;
+    EXPECT_EQ(walked, SaveEntryItem(kTcpipGroup, dialog, WorkDirectory, item, &outcome));
+    return outcome;
+}
+EntryOutcome Apply(HWND dialog, int item) { return ApplyEntryItem(kTcpipGroup, dialog, WorkDirectory, item); }
 
 class AdapterCallbackTest : public TcpipTest {
 protected:
@@ -62,7 +69,7 @@ protected:
 TEST_F(AdapterCallbackTest, ListModeAddsEveryConnectionOnceSorted) {
     Machine();
     InDialog([](HWND dialog) {
-        EXPECT_EQ(1, EnumAdapters(SaveAdapter, dialog, WorkDirectory, -1));
+        EXPECT_TRUE(ListLiveItems(kTcpipGroup, dialog));
         EXPECT_EQ((Strings{"Wi-Fi", "イーサネット", "ローカル エリア接続 2"}), Entries(dialog));
     });
     EXPECT_FALSE(FileExists(Work("tcpip"))) << "list mode writes nothing";
@@ -73,10 +80,10 @@ TEST_F(AdapterCallbackTest, MatchModeSavesOnlyTheEntrysConnectionNumberedByTheRe
     const RegTree ethernet = Dump(InterfacesPath(kGuidEthernet));
     const RegTree local2 = Dump(InterfacesPath(kGuidLocal2));
     InDialog([](HWND dialog) {
-        ASSERT_EQ(1, EnumAdapters(SaveAdapter, dialog, WorkDirectory, -1));
+        ASSERT_TRUE(ListLiveItems(kTcpipGroup, dialog));
         // Position 2 first, then position 1: the numbers follow the records.
-        EXPECT_EQ(1, EnumAdapters(SaveAdapter, dialog, WorkDirectory, 2));
-        EXPECT_EQ(1, EnumAdapters(SaveAdapter, dialog, WorkDirectory, 1));
+        EXPECT_EQ(kEntrySaved, Save(dialog, 2));
+        EXPECT_EQ(kEntrySaved, Save(dialog, 1));
     });
     EXPECT_EQ(std::string("ローカル エリア接続 2\0\0イーサネット\0\0", 23 + 14), ReadBytes(Work("tcpip")));
     EXPECT_EQ(local2, SnapshotTree("tcpip.0"));
@@ -87,9 +94,9 @@ TEST_F(AdapterCallbackTest, MatchModeSavesOnlyTheEntrysConnectionNumberedByTheRe
 TEST_F(AdapterCallbackTest, PositionThatDoesNotExistStopsAtTheFirstConnection) {
     Machine();
     InDialog([](HWND dialog) {
-        ASSERT_EQ(1, EnumAdapters(SaveAdapter, dialog, WorkDirectory, -1));
-        EXPECT_EQ(-1, EnumAdapters(SaveAdapter, dialog, WorkDirectory, 3));
-        EXPECT_EQ(-1, EnumAdapters(ApplyAdapter, dialog, WorkDirectory, 3));
+        ASSERT_TRUE(ListLiveItems(kTcpipGroup, dialog));
+        EXPECT_EQ(kEntryFailed, Save(dialog, 3, -1));
+        EXPECT_EQ(kEntryFailed, Apply(dialog, 3));
     });
     EXPECT_FALSE(FileExists(Work("tcpip")));
 }
@@ -99,16 +106,16 @@ TEST_F(AdapterCallbackTest, ApplyReplacesTheTreeOfTheConnectionOfThatName) {
     const RegTree wifi = Dump(InterfacesPath(kGuidWifi));
     const RegTree ethernet = Dump(InterfacesPath(kGuidEthernet));
     InDialog([](HWND dialog) {
-        ASSERT_EQ(1, EnumAdapters(SaveAdapter, dialog, WorkDirectory, -1));
-        ASSERT_EQ(1, EnumAdapters(SaveAdapter, dialog, WorkDirectory, 0));
+        ASSERT_TRUE(ListLiveItems(kTcpipGroup, dialog));
+        ASSERT_EQ(kEntrySaved, Save(dialog, 0));
     });
     // Wi-Fi's parameters change, and a key of the saved tree is gone.
     DeleteKeyTree(HKEY_LOCAL_MACHINE, InterfacesPath(kGuidWifi));
     Put(InterfacesPath(kGuidWifi), StaticInterface("172.16.0.2", "172.16.0.1"));
     InDialog([](HWND dialog) {
-        ASSERT_TRUE(FillEntryListFromIndex(dialog, IDC_ENTRY_LIST, kTcpipIndexName));
+        ASSERT_TRUE(ListSavedItems(kTcpipGroup, dialog, WorkDirectory));
         EXPECT_EQ((Strings{"Wi-Fi"}), Entries(dialog));
-        EXPECT_EQ(-1, EnumAdapters(ApplyAdapter, dialog, WorkDirectory, 0));
+        EXPECT_EQ(kEntryApplied, Apply(dialog, 0));
     });
     EXPECT_EQ(wifi, Dump(InterfacesPath(kGuidWifi)));
     EXPECT_EQ(ethernet, Dump(InterfacesPath(kGuidEthernet)));
@@ -118,13 +125,13 @@ TEST_F(AdapterCallbackTest, ApplyCreatesAnInterfacesKeyThatDoesNotExistYet) {
     Machine();
     const RegTree ethernet = Dump(InterfacesPath(kGuidEthernet));
     InDialog([](HWND dialog) {
-        ASSERT_EQ(1, EnumAdapters(SaveAdapter, dialog, WorkDirectory, -1));
-        ASSERT_EQ(1, EnumAdapters(SaveAdapter, dialog, WorkDirectory, 1));
+        ASSERT_TRUE(ListLiveItems(kTcpipGroup, dialog));
+        ASSERT_EQ(kEntrySaved, Save(dialog, 1));
     });
     DeleteKeyTree(HKEY_LOCAL_MACHINE, InterfacesPath(kGuidEthernet));
     InDialog([](HWND dialog) {
-        ASSERT_TRUE(FillEntryListFromIndex(dialog, IDC_ENTRY_LIST, kTcpipIndexName));
-        EXPECT_EQ(-1, EnumAdapters(ApplyAdapter, dialog, WorkDirectory, 0));
+        ASSERT_TRUE(ListSavedItems(kTcpipGroup, dialog, WorkDirectory));
+        EXPECT_EQ(kEntryApplied, Apply(dialog, 0));
     });
     EXPECT_EQ(ethernet, Dump(InterfacesPath(kGuidEthernet)));
 }
@@ -134,9 +141,9 @@ TEST_F(AdapterCallbackTest, SavedNameWithoutLiveConnectionIsAWalkOfOne) {
     WriteBytes(Work("tcpip"), std::string("LAN1\0\0Wi-Fi\0\0", 13));
     const RegTree wifi = Dump(InterfacesPath(kGuidWifi));
     InDialog([](HWND dialog) {
-        ASSERT_TRUE(FillEntryListFromIndex(dialog, IDC_ENTRY_LIST, kTcpipIndexName));
+        ASSERT_TRUE(ListSavedItems(kTcpipGroup, dialog, WorkDirectory));
         EXPECT_EQ((Strings{"LAN1", "Wi-Fi"}), Entries(dialog));
-        EXPECT_EQ(1, EnumAdapters(ApplyAdapter, dialog, WorkDirectory, 0));
+        EXPECT_EQ(kEntryMissingHere, Apply(dialog, 0));
     });
     EXPECT_EQ(wifi, Dump(InterfacesPath(kGuidWifi)));
 }

@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "tcpip/adapter_snapshots.h"
+#include "snapshot/index_file.h"
 #include "tcpip/adapters.h"
+#include "tcpip/tcpip_group.h"
 #include "tests/unit/tcpip/tcpip_test_util.h"
+#include "walk_recorder.h"
 
 namespace {
 
@@ -20,37 +22,22 @@ using tcpiptest::kGuidWifi;
 using tcpiptest::StaticInterface;
 using tcpiptest::Sz;
 
-struct Visit {
-    std::string directory;
-    std::string key;  // "<null>" for a null key name
-    std::string name;
-    int item;
-};
-std::vector<Visit> visits;
-int stopAt = -1;  // the callback returns 0 at this visit (0-based)
-
-int Record(HWND, LPCSTR directory, LPCSTR keyName, LPCSTR displayName, int item) {
-    visits.push_back(Visit{directory, keyName ? keyName : "<null>", displayName, item});
-    return static_cast<int>(visits.size()) - 1 == stopAt ? 0 : 1;
-}
+using walktest::Visit;
+walktest::WalkRecorder recorder;
+std::vector<Visit>& visits = recorder.visits;
 
 class AdapterWalkTest : public TcpipTest {
 protected:
     void SetUp() override {
         TcpipTest::SetUp();
-        visits.clear();
-        stopAt = -1;
+        recorder.Reset();
     }
-    int Walk(int item = 7) { return EnumAdapters(Record, nullptr, WorkDirectory, item); }
+    int Walk() { return recorder.Walk(WalkAdapters); }
     int ReadIndex(const std::string& bytes) {
         WriteBytes(std::string(WorkDirectory) + "tcpip", bytes);
-        return ReadTcpipIndex(Record, nullptr, WorkDirectory, -1);
+        return recorder.ReadIndex(kTcpipGroup.indexName);
     }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const Visit& v : visits) names.push_back(v.name);
-        return names;
-    }
+    std::vector<std::string> Names() const { return recorder.Names(); }
     void ThreeConnections() {
         PutConnection(kGuidLocal2, "ローカル エリア接続 2");
         PutConnection(kGuidEthernet, "イーサネット");
@@ -69,10 +56,6 @@ TEST_F(AdapterWalkTest, VisitsEveryConnectionInTheRegistrysOrderAndNothingElse) 
     EXPECT_EQ("Wi-Fi", visits[1].name);
     EXPECT_EQ(kGuidLocal2, visits[2].key);
     EXPECT_EQ("ローカル エリア接続 2", visits[2].name);
-    for (const Visit& v : visits) {
-        EXPECT_EQ(std::string(WorkDirectory), v.directory);
-        EXPECT_EQ(7, v.item);
-    }
 }
 
 TEST_F(AdapterWalkTest, SubkeyWithNdiIsNeverVisitedEvenWithAConnectionName) {
@@ -89,7 +72,7 @@ TEST_F(AdapterWalkTest, ClassKeyWithoutSubkeysIsAnEmptyWalk) {
 
 TEST_F(AdapterWalkTest, CallbackStoppingAtTheSecondEndsTheWalk) {
     ThreeConnections();
-    stopAt = 1;
+    recorder.stopAt = 1;
     EXPECT_EQ(-1, Walk());
     EXPECT_EQ(2u, visits.size());
 }
@@ -125,10 +108,7 @@ TEST_F(AdapterWalkTest, IndexOfLan1AndLan2GivesTwoNamesWithoutKeyName) {
     ASSERT_EQ(2u, visits.size());
     EXPECT_EQ("LAN1", visits[0].name);
     EXPECT_EQ("LAN2", visits[1].name);
-    for (const Visit& v : visits) {
-        EXPECT_EQ("<null>", v.key);
-        EXPECT_EQ(-1, v.item);
-    }
+    for (const Visit& v : visits) EXPECT_EQ("<null>", v.key);
 }
 
 TEST_F(AdapterWalkTest, IndexReaderStaysInsideTheData) {
@@ -140,7 +120,7 @@ TEST_F(AdapterWalkTest, IndexReaderStaysInsideTheData) {
     EXPECT_EQ(1, ReadIndex(std::string("Wi-Fi\0\0", 7) + "イーサ"));
     EXPECT_EQ((std::vector<std::string>{"Wi-Fi", "イーサ"}), Names()) << "last terminator missing";
     visits.clear();
-    stopAt = 0;
+    recorder.stopAt = 0;
     EXPECT_EQ(-1, ReadIndex(std::string("A\0\0B\0\0", 6)));
     EXPECT_EQ(1u, visits.size());
 }
@@ -232,7 +212,7 @@ TEST_F(AdapterWalkTest, RankAfterAReportedFailureIsMinusOne) {
 }
 
 TEST_F(AdapterWalkTest, IndexThatCannotBeOpened) {
-    EXPECT_EQ(0, ReadTcpipIndex(Record, nullptr, WorkDirectory, -1));
+    EXPECT_EQ(0, recorder.ReadIndex(kTcpipGroup.indexName));
     EXPECT_TRUE(OneSystemErrorBox("テンポラリファイル\"" + std::string(WorkDirectory) +
                                       "tcpip\"に読み込みアクセスを適用できません。",
                                   ERROR_FILE_NOT_FOUND));

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "snapshot/profile_file.h"
-#include "tcpip/tcpip_dialogs.h"
+#include "tcpip/tcpip_group.h"
 #include "tests/support/unpacked_profile.h"
 #include "tests/unit/tcpip/tcpip_test_util.h"
 
@@ -45,7 +45,7 @@ protected:
         const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         EXPECT_TRUE(unpacked::WriteParts(bytes, kNames, sizeof kNames / sizeof kNames[0], WorkDirectory));
         EXPECT_NE(0, PackProfileFile(nullptr, ProfileFilePath, WorkDirectory));
-        EXPECT_TRUE(ClearWorkDirectory(nullptr));
+        EXPECT_TRUE(ClearWorkDirectory(WorkDirectory));
         sim::QueueDialogScript([](HWND dialog, int) { sim::Click(dialog, IDOK); });
         return DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_TCPIP), nullptr, TcpipLoadDialogProc, 0);
     }
@@ -118,7 +118,7 @@ TEST_F(TcpipBadProfileTest, HeadersThatAreForeignOrDamagedAreRefused) {
     size_t boxes = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        EXPECT_TRUE(ClearWorkDirectory(nullptr));
+        EXPECT_TRUE(ClearWorkDirectory(WorkDirectory));
         EXPECT_EQ(2, Load(c.file));
         ASSERT_EQ(++boxes, sim::MessageBoxes().size());
         EXPECT_TRUE(IsInformationBox(sim::MessageBoxes().back(), c.text));

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "resources/resource.h"
 #include "tests/unit/snapshot/snapshot_test_util.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tcpip/tcpip_dialogs.h"
+#include "tcpip/tcpip_group.h"
 #include "tests/unit/app/dialog_user.h"
 #include "tests/unit/tcpip/tcpip_test_util.h"
 
@@ -50,7 +50,7 @@ TEST_F(TcpipWineRoundTripTest, SaveChangeLoadGivesTheSavedParametersBack) {
     ASSERT_EQ(1, RunDialog(TcpipSaveDialogProc));
     user::Finish();
     ASSERT_TRUE(FileExists(ProfileFilePath));
-    ASSERT_TRUE(ClearWorkDirectory(nullptr));
+    ASSERT_TRUE(ClearWorkDirectory(WorkDirectory));
 
     DeleteKeyTree(HKEY_LOCAL_MACHINE, InterfacesPath(kGuidEthernet));
     Put(InterfacesPath(kGuidEthernet), tcpiptest::DhcpInterface("10.9.9.9"));

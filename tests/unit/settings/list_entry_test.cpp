@@ -2,7 +2,7 @@
 // scripted user: item data as given, an entry the list refuses, reading
 // entries back (LB_ERR is no entry), and telling apart entries that carry
 // the same name.
-#include "snapshot/list_entry.h"
+#include "settings/list_entry.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // error, fixed advice; no caption; released buffers.
 #include <string>
 
-#include "app/report.h"
-#include "testenv.h"
+#include "base/report.h"
 #include "resources/resource.h"
+#include "testenv.h"
 
 namespace {
 

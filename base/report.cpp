@@ -1,5 +1,5 @@
 // The two report functions of the window program: modal message boxes.
-#include "app/report.h"
+#include "base/report.h"
 
 void ReportSystemError(HWND owner, LPCSTR context) {
     const DWORD code = GetLastError();

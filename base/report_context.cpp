@@ -1,6 +1,6 @@
 // Composing a failure report's context and its whole text, for every front
 // end alike.
-#include "app/report.h"
+#include "base/report.h"
 
 namespace {
 

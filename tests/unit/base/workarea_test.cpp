@@ -2,7 +2,7 @@
 // over silently, anything else is reported once and stops the clearing.
 #include <string>
 
-#include "app/workarea.h"
+#include "base/workarea.h"
 #include "testenv.h"
 
 namespace {
@@ -25,7 +25,7 @@ TEST_F(ClearWorkDirectoryTest, DeletesPlainFilesAndPassesOverTheRest) {
     ASSERT_TRUE(CreateDirectoryA(Work("sub").c_str(), nullptr));
     WriteBytes(Work("sub\\inner"), "y");
 
-    EXPECT_TRUE(ClearWorkDirectory(nullptr));
+    EXPECT_TRUE(ClearWorkDirectory(WorkDirectory));
 
     EXPECT_TRUE(sim::MessageBoxes().empty());
     EXPECT_FALSE(FileExists(Work("profile")));
@@ -35,7 +35,7 @@ TEST_F(ClearWorkDirectoryTest, DeletesPlainFilesAndPassesOverTheRest) {
 }
 
 TEST_F(ClearWorkDirectoryTest, EmptyDirectorySucceeds) {
-    EXPECT_TRUE(ClearWorkDirectory(nullptr));
+    EXPECT_TRUE(ClearWorkDirectory(WorkDirectory));
     EXPECT_TRUE(sim::MessageBoxes().empty());
 }
 
@@ -45,7 +45,7 @@ TEST_F(ClearWorkDirectoryTest, FileHeldOpenIsReportedAndStopsTheClearing) {
     WriteBytes(Work("c"), "3");
     HANDLE held = sim::HoldFileOpen(Work("b"), 0);
 
-    EXPECT_FALSE(ClearWorkDirectory(reinterpret_cast<HWND>(0x99)));
+    EXPECT_FALSE(ClearWorkDirectory(WorkDirectory));
 
     ASSERT_EQ(1u, sim::MessageBoxes().size());
     EXPECT_EQ(nullptr, sim::MessageBoxes()[0].owner);  // always without owner
@@ -65,13 +65,13 @@ TEST_F(ClearWorkDirectoryTest, ListingFailuresAreReportedWithTheDirectory) {
         ERROR_ACCESS_DENIED);
 
     sim::FailCall("FindFirstFileA", 1, ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(ClearWorkDirectory(nullptr));
+    EXPECT_FALSE(ClearWorkDirectory(WorkDirectory));
     ASSERT_EQ(1u, sim::MessageBoxes().size());
     EXPECT_EQ(expected, sim::MessageBoxes()[0].text);
 
     WriteBytes(Work("a"), "1");
     sim::FailCall("FindNextFileA", 1, ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(ClearWorkDirectory(nullptr));  // the search handle is closed: the fixture checks
+    EXPECT_FALSE(ClearWorkDirectory(WorkDirectory));  // the search handle is closed: the fixture checks
     ASSERT_EQ(2u, sim::MessageBoxes().size());
     EXPECT_EQ(expected, sim::MessageBoxes()[1].text);
 }
@@ -79,7 +79,7 @@ TEST_F(ClearWorkDirectoryTest, ListingFailuresAreReportedWithTheDirectory) {
 TEST_F(ClearWorkDirectoryTest, UnexpectedDeleteErrorIsReported) {
     WriteBytes(Work("a"), "1");
     sim::FailCall("DeleteFileA", 1, ERROR_WRITE_FAULT, Work("a"));
-    EXPECT_FALSE(ClearWorkDirectory(nullptr));
+    EXPECT_FALSE(ClearWorkDirectory(WorkDirectory));
     ASSERT_EQ(1u, sim::MessageBoxes().size());
     EXPECT_EQ(ExpectedReport("テンポラリディレクトリを初期化しようとしましたが、ファイル\"" + Work("a") +
                                  "\"を削除できません。",

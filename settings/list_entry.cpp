@@ -1,9 +1,9 @@
 // Adding, reading and matching the entries of a dialog's entry list. Names
 // are compared bytewise and case-sensitively (lstrcmpA), so a name that a
 // machine has only in another letter case does not match.
-#include "snapshot/list_entry.h"
+#include "settings/list_entry.h"
 
-#include "app/report.h"
+#include "base/report.h"
 
 namespace {
 

@@ -15,7 +15,8 @@ extern CHAR WorkDirectory[kWorkDirectorySize];
 constexpr int kProfileFilePathSize = kPathBufferSize + 1;
 extern CHAR ProfileFilePath[kProfileFilePathSize];
 
-// Deletes every plain file in WorkDirectory. Returns TRUE on success, FALSE
-// after a failure it has reported (always without an owner window; `owner`
-// is accepted for the callers' convenience and not used).
-BOOL ClearWorkDirectory(HWND owner);
+// Deletes every plain file in the work directory `directory` (WorkDirectory,
+// or a console program's own; it ends with a separator and is at most
+// kWorkDirectorySize bytes). Returns TRUE on success, FALSE after a failure
+// it has reported, without an owner window.
+BOOL ClearWorkDirectory(LPCSTR directory);

@@ -1,6 +1,6 @@
-#include "app/workarea.h"
+#include "base/workarea.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "winapi/guards.h"
 
 CHAR WorkDirectory[kWorkDirectorySize];
@@ -8,17 +8,17 @@ CHAR ProfileFilePath[kProfileFilePathSize];
 
 namespace {
 
-void ReportListingFailure() {
+void ReportListingFailure(LPCSTR directory) {
     ReportSystemErrorWith(nullptr,
                           "テンポラリディレクトリを初期化しようとしましたが、ディレクトリ\"%s\"のファイルを列挙できません。",
-                          WorkDirectory);
+                          directory);
 }
 
 // Deletes one entry; "." and "..", folders and read-only files refuse with
 // ERROR_ACCESS_DENIED or ERROR_FILE_NOT_FOUND and are passed over.
-BOOL DeleteWorkFile(LPCSTR name) {
+BOOL DeleteWorkFile(LPCSTR directory, LPCSTR name) {
     CHAR path[kPathBufferSize + kWorkDirectorySize];
-    wsprintfA(path, "%s%s", WorkDirectory, name);
+    wsprintfA(path, "%s%s", directory, name);
     if (DeleteFileA(path)) return TRUE;
     DWORD error = GetLastError();
     if (error == ERROR_ACCESS_DENIED || error == ERROR_FILE_NOT_FOUND) return TRUE;
@@ -29,21 +29,21 @@ BOOL DeleteWorkFile(LPCSTR name) {
 
 }  // namespace
 
-BOOL ClearWorkDirectory(HWND) {
+BOOL ClearWorkDirectory(LPCSTR directory) {
     CHAR pattern[kWorkDirectorySize + 4];
-    wsprintfA(pattern, "%s*.*", WorkDirectory);
+    wsprintfA(pattern, "%s*.*", directory);
     WIN32_FIND_DATAA entry;
     FindGuard search{FindFirstFileA(pattern, &entry)};
     if (search.handle == INVALID_HANDLE_VALUE) {
-        ReportListingFailure();
+        ReportListingFailure(directory);
         return FALSE;
     }
     for (;;) {
-        if (!DeleteWorkFile(entry.cFileName)) return FALSE;
+        if (!DeleteWorkFile(directory, entry.cFileName)) return FALSE;
         if (!FindNextFileA(search.handle, &entry)) break;
     }
     if (GetLastError() != ERROR_NO_MORE_FILES) {
-        ReportListingFailure();
+        ReportListingFailure(directory);
         return FALSE;
     }
     return TRUE;

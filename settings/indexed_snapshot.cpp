@@ -1,9 +1,9 @@
 // Saving an item with its index record, and applying the snapshot an entry's
 // record number names.
-#include "snapshot/indexed_snapshot.h"
+#include "settings/indexed_snapshot.h"
 
 #include "snapshot/index_file.h"
-#include "snapshot/list_entry.h"
+#include "settings/list_entry.h"
 #include "snapshot/registry_snapshot.h"
 
 int SaveIndexedSnapshot(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR keyName, LPCSTR displayName,
