@@ -138,10 +138,11 @@ int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth) {
 // The key's file, or its place in memory, and the level's buffer.
 BOOL OpenOutput(SaveContext& context, LPCSTR fileName, int depth, FileGuard* file, OutputFile* out) {
     DWORD memoryFile = 0;
-    if (context.memory ? !context.memory->Add(fileName, &memoryFile) : !CreateSnapshotFile(context, fileName, file)) {
-        if (context.memory) ReportOutOfMemory(context.owner);
+    if (context.memory && !context.memory->Add(fileName, &memoryFile)) {
+        ReportOutOfMemory(context.owner);
         return FALSE;
     }
+    if (!context.memory && !CreateSnapshotFile(context, fileName, file)) return FALSE;
     // File names of at most 255 bytes keep the depth within the buffers;
     // the check only makes the bound explicit.
     if (depth > kMaxSnapshotDepth) {
