@@ -27,6 +27,7 @@ constexpr char kActionGetSize[] = "のサイズを取得できません。";
 constexpr char kActionGetData[] = "のデータを取得できません。";
 constexpr char kActionGetValue[] = "から値を取得できません。";
 constexpr char kActionSetValue[] = "に値を設定できません。";
+constexpr char kActionWriteInto[] = "に書き込めません。";
 constexpr char kActionCutPartialRecord[] = "から書きかけのレコードを削除できません。";
 
 // Composes <lead><kind>"<name>"<action> into `context` (kMessageBufferSize

@@ -56,7 +56,7 @@ int AppendIndexRecord(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR dis
     }
     if (!WriteRecord(file.handle, displayName)) {
         // The same words for both kinds of index.
-        ReportSystemErrorWith(owner, "アダプタの情報をテンポラリファイル\"%s\"に書き込めません。", path);
+        ReportFailureOn(owner, Named::kTemporaryFile, path, kActionWriteInto, "アダプタの情報を");
         CutOffPartialRecord(owner, file.handle, end, path);
         return 0;
     }

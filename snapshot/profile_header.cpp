@@ -40,7 +40,6 @@ int WriteProfileHeader(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceNam
         ReportFailureOn(owner, Named::kTemporaryFile, path, kActionCreateWriteAccess);
         return 0;
     }
-    const LPCSTR writeFailure = "プロフィールの情報をテンポラリファイル\"%s\"に書き込めません。";
     const DWORD nameLength = static_cast<DWORD>(lstrlenA(sourceName));
     const DWORD commentLength = static_cast<DWORD>(lstrlenA(comment));
     const SIZE_T size = static_cast<SIZE_T>(10) + nameLength + commentLength;
@@ -49,7 +48,7 @@ int WriteProfileHeader(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceNam
     HeapBlock header(size);
     if (!header.block) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemErrorWith(owner, writeFailure, path);
+        ReportFailureOn(owner, Named::kTemporaryFile, path, kActionWriteInto, "プロフィールの情報を");
         return 0;
     }
     BYTE* out = header.bytes();
@@ -61,7 +60,7 @@ int WriteProfileHeader(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceNam
     std::memcpy(out + 10 + nameLength, comment, commentLength);
 
     if (!WriteAllBytes(file.handle, out, static_cast<DWORD>(size))) {
-        ReportSystemErrorWith(owner, writeFailure, path);
+        ReportFailureOn(owner, Named::kTemporaryFile, path, kActionWriteInto, "プロフィールの情報を");
         return 0;
     }
     return 1;
