@@ -14,27 +14,13 @@ namespace {
 
 constexpr char kIdentitiesName[] = "HKEY_CURRENT_USER\\Identities";
 
-int VisitIdentity(HWND owner, HKEY identities, LPCSTR keyName, LiveItemVisit visit, void* context);
+Presence ReadIdentity(HWND owner, HKEY identities, LPCSTR keyName, HeapBlock* userName);
 BOOL ReadUserName(HWND owner, HKEY identity, HeapBlock* userName);
 
 }  // namespace
 
 int WalkIdentities(HWND owner, LiveItemVisit visit, void* context) {
-    KeyGuard identities;
-    if (!OpenKey(owner, HKEY_CURRENT_USER, "Identities", KEY_READ, &identities, {kIdentitiesName})) return 0;
-    for (DWORD index = 0;; ++index) {
-        CHAR keyName[kMaxRegistryName + 1];
-        DWORD length = sizeof keyName;
-        FILETIME lastWrite;
-        SetLastError(RegEnumKeyExA(identities.key, index, keyName, &length, nullptr, nullptr, nullptr, &lastWrite));
-        if (GetLastError() == ERROR_NO_MORE_ITEMS) return 1;
-        if (GetLastError() != ERROR_SUCCESS) {
-            ReportFailureOn(owner, Named::kRegistryKey, kIdentitiesName, kActionListSubkeys);
-            return 0;
-        }
-        const int visited = VisitIdentity(owner, identities.key, keyName, visit, context);
-        if (visited != 1) return visited;
-    }
+    return WalkLiveItems(owner, HKEY_CURRENT_USER, "Identities", kIdentitiesName, ReadIdentity, visit, context);
 }
 
 int LiveIdentityRank(HWND owner, LPCSTR keyName, LPCSTR userName) {
@@ -43,15 +29,13 @@ int LiveIdentityRank(HWND owner, LPCSTR keyName, LPCSTR userName) {
 
 namespace {
 
-// 1 to go on, -1 when `visit` stopped the walk, 0 after a failure.
-int VisitIdentity(HWND owner, HKEY identities, LPCSTR keyName, LiveItemVisit visit, void* context) {
+// An identity's display name is its user name.
+Presence ReadIdentity(HWND owner, HKEY identities, LPCSTR keyName, HeapBlock* userName) {
     CHAR name[kMessageBufferSize];
     KeyGuard identity;
     if (!OpenKey(owner, identities, keyName, KEY_READ, &identity, {ComposeKeyName(name, kIdentitiesName, keyName)}))
-        return 0;
-    HeapBlock userName;
-    if (!ReadUserName(owner, identity.key, &userName)) return 0;
-    return visit(context, keyName, userName.text()) ? 1 : -1;
+        return Presence::kFailed;
+    return ReadUserName(owner, identity.key, userName) ? Presence::kPresent : Presence::kFailed;
 }
 
 // The data of "Username", never read past the size the registry reports.

@@ -18,28 +18,14 @@ constexpr char kClassKeyName[] = "HKEY_LOCAL_MACHINE\\" BRV_CLASS_KEY;
 // The doubled SYSTEM is the wording users and their support know.
 constexpr char kAdapterKeyName[] = "HKEY_LOCAL_MACHINE\\SYSTEM\\" BRV_CLASS_KEY;
 
-int VisitAdapterKey(HWND owner, HKEY classKey, LPCSTR keyName, LiveItemVisit visit, void* context);
+Presence ReadAdapter(HWND owner, HKEY classKey, LPCSTR keyName, HeapBlock* name);
 Presence OpenAdapterSubkey(HWND owner, HKEY adapter, LPCSTR subkey, LPCSTR keyName, KeyGuard* key);
 BOOL ReadConnectionName(HWND owner, HKEY connection, LPCSTR keyName, HeapBlock* name);
 
 }  // namespace
 
 int WalkAdapters(HWND owner, LiveItemVisit visit, void* context) {
-    KeyGuard classKey;
-    if (!OpenKey(owner, HKEY_LOCAL_MACHINE, kClassKeyPath, KEY_READ, &classKey, {kClassKeyName})) return 0;
-    for (DWORD index = 0;; ++index) {
-        CHAR keyName[kMaxRegistryName + 1];
-        DWORD length = sizeof keyName;
-        FILETIME lastWrite;
-        SetLastError(RegEnumKeyExA(classKey.key, index, keyName, &length, nullptr, nullptr, nullptr, &lastWrite));
-        if (GetLastError() == ERROR_NO_MORE_ITEMS) return 1;
-        if (GetLastError() != ERROR_SUCCESS) {
-            ReportFailureOn(owner, Named::kRegistryKey, kClassKeyName, kActionListSubkeys);
-            return 0;
-        }
-        const int visited = VisitAdapterKey(owner, classKey.key, keyName, visit, context);
-        if (visited != 1) return visited;
-    }
+    return WalkLiveItems(owner, HKEY_LOCAL_MACHINE, kClassKeyPath, kClassKeyName, ReadAdapter, visit, context);
 }
 
 int LiveAdapterRank(HWND owner, LPCSTR keyName, LPCSTR connectionName) {
@@ -48,22 +34,20 @@ int LiveAdapterRank(HWND owner, LPCSTR keyName, LPCSTR connectionName) {
 
 namespace {
 
-// One subkey of the class key: passed over unless it is a connection. 1 to
-// go on, -1 when `visit` stopped the walk, 0 after a reported failure.
-int VisitAdapterKey(HWND owner, HKEY classKey, LPCSTR keyName, LiveItemVisit visit, void* context) {
+// One subkey of the class key: passed over (kAbsent) unless it is a
+// connection, whose display name is its connection name.
+Presence ReadAdapter(HWND owner, HKEY classKey, LPCSTR keyName, HeapBlock* name) {
     CHAR adapterName[kMessageBufferSize];
     KeyGuard adapter;
     if (!OpenKey(owner, classKey, keyName, KEY_READ, &adapter, {ComposeKeyName(adapterName, kAdapterKeyName, keyName)}))
-        return 0;
+        return Presence::kFailed;
     KeyGuard ndi;
     const Presence hasNdi = OpenAdapterSubkey(owner, adapter.key, "Ndi", keyName, &ndi);
-    if (hasNdi != Presence::kAbsent) return hasNdi == Presence::kPresent ? 1 : 0;
+    if (hasNdi != Presence::kAbsent) return hasNdi == Presence::kPresent ? Presence::kAbsent : Presence::kFailed;
     KeyGuard connection;
     const Presence hasConnection = OpenAdapterSubkey(owner, adapter.key, "Connection", keyName, &connection);
-    if (hasConnection != Presence::kPresent) return hasConnection == Presence::kAbsent ? 1 : 0;
-    HeapBlock name;
-    if (!ReadConnectionName(owner, connection.key, keyName, &name)) return 0;
-    return visit(context, keyName, name.text()) ? 1 : -1;
+    if (hasConnection != Presence::kPresent) return hasConnection;
+    return ReadConnectionName(owner, connection.key, keyName, name) ? Presence::kPresent : Presence::kFailed;
 }
 
 // Opens `subkey` of the adapter for reading; a missing one is no failure.
