@@ -1,6 +1,7 @@
 // Registering and removing the shell association of .ies and .ips files.
 #include "app/association.h"
 
+#include "base/registry_key.h"
 #include "base/report.h"
 #include "base/workarea.h"
 #include "ieoe/ieoe_group.h"
@@ -17,7 +18,7 @@ namespace {
 typedef SettingsGroup FileType;
 const FileType* const kFileTypes[] = {&kIeOeGroup, &kTcpipGroup};
 
-const char kNotFound[] = "レジストリキー\"HKEY_CLASSES_ROOT\\%s\"が見つかりません。";
+constexpr char kClassesRoot[] = "HKEY_CLASSES_ROOT";
 
 // Whom an extension key belongs to, by the ProgID its default value names.
 enum class Owner { Nobody, Us, Another, Unknown };
@@ -32,7 +33,7 @@ Owner FindExtensionOwner(HWND dialog, const FileType& type);
 BOOL NamesProgId(DWORD valueType, LPSTR data, DWORD size, LPCSTR progId);
 void ConfirmTakeover(HWND dialog, const FileType& type);
 int AskTakeover(HWND dialog, const FileType& type);
-LONG OpenToTest(LPCSTR subkey);
+Presence FindProgId(HWND dialog, const FileType& type);
 BOOL ApplyAssociation(HWND dialog);
 BOOL GetProgramPath(HWND dialog, LPSTR path);
 BOOL WriteFileType(HWND dialog, const FileType& type, LPCSTR program);
@@ -92,12 +93,9 @@ BOOL IsNtFamily() {
 // and the ProgID is there. Our ProgID alone says nothing: another program
 // may have taken the extension since.
 TypeState ExamineFileType(HWND dialog, const FileType& type) {
-    SetLastError(OpenToTest(type.progId));
-    const BOOL progIdThere = GetLastError() == ERROR_SUCCESS;
-    if (!progIdThere && GetLastError() != ERROR_FILE_NOT_FOUND) {
-        ReportSystemErrorWith(dialog, kNotFound, type.progId);
-        return TypeState::Unknown;
-    }
+    const Presence progIdFound = FindProgId(dialog, type);
+    if (progIdFound == Presence::kFailed) return TypeState::Unknown;
+    const BOOL progIdThere = progIdFound == Presence::kPresent;
     const Owner owner = FindExtensionOwner(dialog, type);
     if (owner == Owner::Unknown) return TypeState::Unknown;
     return progIdThere && owner == Owner::Us ? TypeState::Registered : TypeState::Unregistered;
@@ -106,22 +104,19 @@ TypeState ExamineFileType(HWND dialog, const FileType& type) {
 // An extension key without a default value, or with any other ProgID,
 // belongs to someone else. Unknown after a reported failure.
 Owner FindExtensionOwner(HWND dialog, const FileType& type) {
+    CHAR name[kMessageBufferSize];
     KeyGuard key;
-    SetLastError(RegOpenKeyExA(HKEY_CLASSES_ROOT, type.extension, 0, KEY_QUERY_VALUE, &key.key));
-    if (GetLastError() != ERROR_SUCCESS) {
-        key.key = nullptr;
-        if (GetLastError() == ERROR_FILE_NOT_FOUND) return Owner::Nobody;
-        ReportSystemErrorWith(dialog, kNotFound, type.extension);
-        return Owner::Unknown;
-    }
+    const Presence extension = OpenKeyIfPresent(dialog, HKEY_CLASSES_ROOT, type.extension, KEY_QUERY_VALUE, &key,
+                                                {ComposeKeyName(name, kClassesRoot, type.extension), kActionNotFound});
+    if (extension != Presence::kPresent) return extension == Presence::kAbsent ? Owner::Nobody : Owner::Unknown;
     CHAR data[64];  // room for our ProgIDs; anything longer is not ours
     DWORD size = sizeof data - 1;
     DWORD valueType = REG_NONE;
+    wsprintfA(name, "%s\\%s\\", kClassesRoot, type.extension);  // the default value, for a report
     SetLastError(RegQueryValueExA(key.key, nullptr, nullptr, &valueType, reinterpret_cast<BYTE*>(data), &size));
     if (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_MORE_DATA) return Owner::Another;
     if (GetLastError() != ERROR_SUCCESS) {
-        ReportSystemErrorWith(dialog, "レジストリ値\"HKEY_CLASSES_ROOT\\%s\\\"から値を取得できません。",
-                              type.extension);
+        ReportFailureOn(dialog, Named::kRegistryValue, name, kActionGetValue);
         return Owner::Unknown;
     }
     return NamesProgId(valueType, data, size, type.progId) ? Owner::Us : Owner::Another;
@@ -156,13 +151,13 @@ int AskTakeover(HWND dialog, const FileType& type) {
     return MessageBoxA(dialog, question, caption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
 }
 
-// Opens a key under HKEY_CLASSES_ROOT without asking for any access, only to
-// learn whether it exists; returns the registry's status.
-LONG OpenToTest(LPCSTR subkey) {
+// Opens the ProgID's key without asking for any access, only to learn
+// whether it exists, and closes it again.
+Presence FindProgId(HWND dialog, const FileType& type) {
+    CHAR name[kMessageBufferSize];
     KeyGuard key;
-    LONG status = RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey, 0, 0, &key.key);
-    if (status != ERROR_SUCCESS) key.key = nullptr;
-    return status;
+    return OpenKeyIfPresent(dialog, HKEY_CLASSES_ROOT, type.progId, 0, &key,
+                            {ComposeKeyName(name, kClassesRoot, type.progId), kActionNotFound});
 }
 
 // Stops at the first failure, already reported; what was written stays.
@@ -206,18 +201,16 @@ BOOL WriteFileType(HWND dialog, const FileType& type, LPCSTR program) {
 // Creates HKEY_CLASSES_ROOT\<subkey> with any missing parents and sets its
 // default value to `data` as REG_SZ, the NUL counted in the length.
 BOOL WriteDefaultValue(HWND dialog, LPCSTR subkey, LPCSTR data) {
+    CHAR name[kMessageBufferSize];
     KeyGuard key;
-    SetLastError(RegCreateKeyExA(HKEY_CLASSES_ROOT, subkey, 0, nullptr, 0, KEY_WRITE, nullptr, &key.key, nullptr));
-    if (GetLastError() != ERROR_SUCCESS) {
-        key.key = nullptr;
-        ReportSystemErrorWith(dialog, "レジストリキー\"HKEY_CLASSES_ROOT\\%s\"に書き込みアクセスを適用できません。",
-                              subkey);
+    if (!CreateKey(dialog, HKEY_CLASSES_ROOT, subkey, 0, KEY_WRITE, &key,
+                   {ComposeKeyName(name, kClassesRoot, subkey), kActionWriteAccess}))
         return FALSE;
-    }
     DWORD size = static_cast<DWORD>(lstrlenA(data)) + 1;
+    wsprintfA(name, "%s\\%s\\", kClassesRoot, subkey);  // the default value, for a report
     SetLastError(RegSetValueExA(key.key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size));
     if (GetLastError() != ERROR_SUCCESS) {
-        ReportSystemErrorWith(dialog, "レジストリ値\"HKEY_CLASSES_ROOT\\%s\\\"に値を設定できません。", subkey);
+        ReportFailureOn(dialog, Named::kRegistryValue, name, kActionSetValue);
         return FALSE;
     }
     return TRUE;

@@ -2,6 +2,7 @@
 
 #include "app/modes.h"
 #include "base/report.h"
+#include "base/report_context.h"
 #include "base/workarea.h"
 
 namespace {
@@ -21,7 +22,7 @@ struct WorkArea {
 
 BOOL CreateFolder(LPCSTR path) {
     if (CreateDirectoryA(path, nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return TRUE;
-    ReportSystemErrorWith(nullptr, "ディレクトリ\"%s\"を作成できません。", path);
+    ReportFailureOn(nullptr, Named::kDirectory, path, kActionCreate);
     return FALSE;
 }
 

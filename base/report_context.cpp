@@ -1,8 +1,13 @@
 // Composing a failure report's context and its whole text, for every front
 // end alike.
+#include "base/report_context.h"
+
 #include "base/report.h"
 
 namespace {
+
+// The words for each kind of thing a report names, in the order of Named.
+constexpr LPCSTR kKindWords[] = {"レジストリキー", "レジストリ値", "テンポラリファイル", "ディレクトリ", "ファイル"};
 
 const char kTemplate[] =
     "予期せぬエラーが発生しました。\r\n%s\r\n%sほかのプログラムを終了してから、やり直してください。"
@@ -33,6 +38,19 @@ void ReportSystemErrorWith(HWND owner, LPCSTR format, LPCSTR text) {
     DWORD error = GetLastError();
     CHAR context[kMessageBufferSize];
     wsprintfA(context, format, text);
+    SetLastError(error);
+    ReportSystemError(owner, context);
+}
+
+LPCSTR ComposeReportContext(LPSTR context, LPCSTR lead, Named kind, LPCSTR name, LPCSTR action) {
+    wsprintfA(context, "%s%s\"%s\"%s", lead, kKindWords[static_cast<int>(kind)], name, action);
+    return context;
+}
+
+void ReportFailureOn(HWND owner, Named kind, LPCSTR name, LPCSTR action, LPCSTR lead) {
+    const DWORD error = GetLastError();
+    CHAR context[kMessageBufferSize];
+    ComposeReportContext(context, lead, kind, name, action);
     SetLastError(error);
     ReportSystemError(owner, context);
 }

@@ -1,6 +1,7 @@
 #include "base/workarea.h"
 
 #include "base/report.h"
+#include "base/report_context.h"
 #include "winapi/guards.h"
 
 CHAR WorkDirectory[kWorkDirectorySize];
@@ -9,9 +10,8 @@ CHAR ProfileFilePath[kProfileFilePathSize];
 namespace {
 
 void ReportListingFailure(LPCSTR directory) {
-    ReportSystemErrorWith(nullptr,
-                          "テンポラリディレクトリを初期化しようとしましたが、ディレクトリ\"%s\"のファイルを列挙できません。",
-                          directory);
+    ReportFailureOn(nullptr, Named::kDirectory, directory, kActionListFiles,
+                    "テンポラリディレクトリを初期化しようとしましたが、");
 }
 
 // Deletes one entry; "." and "..", folders and read-only files refuse with

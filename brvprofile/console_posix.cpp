@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/report.h"
+#include "base/report_context.h"
 #include "base/workarea.h"
 #include "brvprofile/console.h"
 #include "winapi/cp932_utf8.h"
@@ -26,7 +27,7 @@ BOOL MakeToolWorkDirectory() {
     std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/brvprofile.XXXXXX";
     if (pattern.size() + 2 > sizeof WorkDirectory || !mkdtemp(&pattern[0])) {
         SetLastError(ERROR_PATH_NOT_FOUND);
-        ReportSystemErrorWith(nullptr, "ディレクトリ\"%s\"を作成できません。", pattern.c_str());
+        ReportFailureOn(nullptr, Named::kDirectory, pattern.c_str(), kActionCreate);
         return FALSE;
     }
     std::strcpy(WorkDirectory, (pattern + "/").c_str());

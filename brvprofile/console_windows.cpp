@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/report.h"
+#include "base/report_context.h"
 #include "base/workarea.h"
 #include "brvprofile/console.h"
 
@@ -46,7 +47,7 @@ BOOL MakeToolWorkDirectory() {
     }
     wsprintfA(WorkDirectory, "%sbrvprofile.%d\\", tempPath, static_cast<int>(GetCurrentProcessId()));
     if (!CreateDirectoryA(WorkDirectory, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        ReportSystemErrorWith(nullptr, "ディレクトリ\"%s\"を作成できません。", WorkDirectory);
+        ReportFailureOn(nullptr, Named::kDirectory, WorkDirectory, kActionCreate);
         return FALSE;
     }
     return TRUE;

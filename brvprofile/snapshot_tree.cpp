@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "base/registry_key.h"
 #include "base/report.h"
 #include "snapshot/registry_snapshot.h"
 #include "winapi/guards.h"
@@ -34,18 +35,10 @@ int ReadSnapshotTree(LPCSTR directory, LPCSTR fileName, TreeKey* tree) {
 
 int ReadLiveTree(HKEY root, LPCSTR rootName, LPCSTR path, TreeKey* tree) {
     *tree = TreeKey();
-    KeyGuard key;
-    SetLastError(RegOpenKeyExA(root, path, 0, KEY_READ, &key.key));
-    if (GetLastError() == ERROR_FILE_NOT_FOUND) {
-        key.key = nullptr;
-        return 2;
-    }
     const std::string fullPath = std::string(rootName) + "\\" + path;
-    if (GetLastError() != ERROR_SUCCESS) {
-        key.key = nullptr;
-        ReportSystemErrorWith(nullptr, "レジストリキー\"%s\"に読み込みアクセスを適用できません。", fullPath.c_str());
-        return 0;
-    }
+    KeyGuard key;
+    const Presence found = OpenKeyIfPresent(nullptr, root, path, KEY_READ, &key, {fullPath.c_str()});
+    if (found != Presence::kPresent) return found == Presence::kAbsent ? 2 : 0;
     return ReadLiveKey(nullptr, key.key, fullPath, tree);
 }
 
@@ -74,17 +67,12 @@ int ReadLiveKey(HWND owner, HKEY key, const std::string& path, TreeKey* tree) {
         SetLastError(RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr));
         if (GetLastError() == ERROR_NO_MORE_ITEMS) break;
         if (GetLastError() != ERROR_SUCCESS) {
-            ReportSystemErrorWith(owner, "レジストリキー\"%s\"のサブキーを列挙できません。", path.c_str());
+            ReportFailureOn(owner, Named::kRegistryKey, path.c_str(), kActionListSubkeys);
             return 0;
         }
         const std::string subPath = path + "\\" + name;
         KeyGuard subkey;
-        SetLastError(RegOpenKeyExA(key, name, 0, KEY_READ, &subkey.key));
-        if (GetLastError() != ERROR_SUCCESS) {
-            subkey.key = nullptr;
-            ReportSystemErrorWith(owner, "レジストリキー\"%s\"に読み込みアクセスを適用できません。", subPath.c_str());
-            return 0;
-        }
+        if (!OpenKey(owner, key, name, KEY_READ, &subkey, {subPath.c_str()})) return 0;
         tree->subkeys.push_back(TreeKey{name, {}, {}});
         if (!ReadLiveKey(owner, subkey.key, subPath, &tree->subkeys.back())) return 0;
     }
@@ -98,7 +86,7 @@ int ReadLiveValues(HWND owner, HKEY key, const std::string& path, TreeKey* tree)
         SetLastError(RegEnumValueA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr));
         if (GetLastError() == ERROR_NO_MORE_ITEMS) return 1;
         if (GetLastError() != ERROR_SUCCESS) {
-            ReportSystemErrorWith(owner, "レジストリキー\"%s\"の値を列挙できません。", path.c_str());
+            ReportFailureOn(owner, Named::kRegistryKey, path.c_str(), kActionListValues);
             return 0;
         }
         if (!ReadLiveValue(owner, key, path, name, tree)) return 0;
@@ -116,7 +104,7 @@ int ReadLiveValue(HWND owner, HKEY key, const std::string& path, LPCSTR name, Tr
     if (GetLastError() == ERROR_SUCCESS && size)
         SetLastError(RegQueryValueExA(key, name, nullptr, &type, data.bytes(), &size));
     if (GetLastError() != ERROR_SUCCESS) {
-        ReportSystemErrorWith(owner, "レジストリ値\"%s\"から値を取得できません。", valuePath.c_str());
+        ReportFailureOn(owner, Named::kRegistryValue, valuePath.c_str(), kActionGetValue);
         return 0;
     }
     tree->values.push_back(TreeValue{name, type, std::string(reinterpret_cast<const char*>(data.bytes()), size)});

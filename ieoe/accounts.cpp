@@ -1,7 +1,7 @@
 // Finding and opening the account tree of one identity.
 #include "ieoe/accounts.h"
 
-#include "base/report.h"
+#include "base/registry_key.h"
 #include "settings/settings_group.h"
 #include "snapshot/registry_snapshot.h"
 
@@ -14,36 +14,23 @@ static_assert(kItemTreePathSize >= kMaxRegistryName + sizeof kIdentityAccountsFo
 
 int FindLiveAccountTree(HWND owner, LPCSTR keyName, LPSTR path) {
     wsprintfA(path, kIdentityAccountsFormat, keyName);
-    // Only the status counts: the key is closed again at once.
-    DWORD status;
-    {
-        KeyGuard probe;
-        SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &probe.key));
-        status = GetLastError();
-        if (status != ERROR_SUCCESS) probe.key = nullptr;
-    }
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
-        SetLastError(status);
-        ReportSystemErrorWith(owner, "レジストリキー\"HKEY_CURRENT_USER\\%s\"が見つかりません。", path);
-        return 0;
-    }
-    if (status == ERROR_FILE_NOT_FOUND) lstrcpyA(path, kSharedAccountsPath);
+    // Only whether it is there counts: the key is closed again at once.
+    CHAR name[kMessageBufferSize];
+    KeyGuard probe;
+    const Presence found = OpenKeyIfPresent(owner, HKEY_CURRENT_USER, path, KEY_READ, &probe,
+                                            {ComposeKeyName(name, "HKEY_CURRENT_USER", path), kActionNotFound});
+    if (found == Presence::kFailed) return 0;
+    if (found == Presence::kAbsent) lstrcpyA(path, kSharedAccountsPath);
     return 1;
 }
 
 BOOL OpenAccountTree(HWND owner, LPCSTR keyName, KeyGuard* key) {
-    CHAR identityPath[kItemTreePathSize];
-    wsprintfA(identityPath, kIdentityAccountsFormat, keyName);
-    LPCSTR path = identityPath;
-    SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key->key));
-    if (GetLastError() == ERROR_FILE_NOT_FOUND) {
-        path = kSharedAccountsPath;
-        SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key->key));
-    }
-    if (GetLastError() != ERROR_SUCCESS) {
-        key->key = nullptr;
-        ReportSystemErrorWith(owner, "レジストリキー\"HKEY_CURRENT_USER\\%s\"に読み込みアクセスを適用できません。", path);
-        return FALSE;
-    }
-    return TRUE;
+    CHAR path[kItemTreePathSize];
+    wsprintfA(path, kIdentityAccountsFormat, keyName);
+    CHAR name[kMessageBufferSize];
+    const Presence own = OpenKeyIfPresent(owner, HKEY_CURRENT_USER, path, KEY_READ, key,
+                                          {ComposeKeyName(name, "HKEY_CURRENT_USER", path)});
+    if (own != Presence::kAbsent) return own == Presence::kPresent;
+    return OpenKey(owner, HKEY_CURRENT_USER, kSharedAccountsPath, KEY_READ, key,
+                   {ComposeKeyName(name, "HKEY_CURRENT_USER", kSharedAccountsPath)});
 }

@@ -3,6 +3,7 @@
 // in the same order and report failures alike.
 #include "ieoe/identities.h"
 
+#include "base/registry_key.h"
 #include "base/report.h"
 #include "settings/group_items.h"
 #include "snapshot/registry_snapshot.h"
@@ -11,32 +12,15 @@
 
 namespace {
 
-int VisitIdentity(HWND owner, HKEY identities, LPCSTR keyName, LiveItemVisit visit, void* context);
+constexpr char kIdentitiesName[] = "HKEY_CURRENT_USER\\Identities";
+
+Presence ReadIdentity(HWND owner, HKEY identities, LPCSTR keyName, HeapBlock* userName);
 BOOL ReadUserName(HWND owner, HKEY identity, HeapBlock* userName);
 
 }  // namespace
 
 int WalkIdentities(HWND owner, LiveItemVisit visit, void* context) {
-    KeyGuard identities;
-    SetLastError(RegOpenKeyExA(HKEY_CURRENT_USER, "Identities", 0, KEY_READ, &identities.key));
-    if (GetLastError() != ERROR_SUCCESS) {
-        identities.key = nullptr;
-        ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\"に読み込みアクセスを適用できません。");
-        return 0;
-    }
-    for (DWORD index = 0;; ++index) {
-        CHAR keyName[kMaxRegistryName + 1];
-        DWORD length = sizeof keyName;
-        FILETIME lastWrite;
-        SetLastError(RegEnumKeyExA(identities.key, index, keyName, &length, nullptr, nullptr, nullptr, &lastWrite));
-        if (GetLastError() == ERROR_NO_MORE_ITEMS) return 1;
-        if (GetLastError() != ERROR_SUCCESS) {
-            ReportSystemError(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\"のサブキーを列挙できません。");
-            return 0;
-        }
-        const int visited = VisitIdentity(owner, identities.key, keyName, visit, context);
-        if (visited != 1) return visited;
-    }
+    return WalkLiveItems(owner, HKEY_CURRENT_USER, "Identities", kIdentitiesName, ReadIdentity, visit, context);
 }
 
 int LiveIdentityRank(HWND owner, LPCSTR keyName, LPCSTR userName) {
@@ -45,26 +29,20 @@ int LiveIdentityRank(HWND owner, LPCSTR keyName, LPCSTR userName) {
 
 namespace {
 
-// 1 to go on, -1 when `visit` stopped the walk, 0 after a failure.
-int VisitIdentity(HWND owner, HKEY identities, LPCSTR keyName, LiveItemVisit visit, void* context) {
+// An identity's display name is its user name.
+Presence ReadIdentity(HWND owner, HKEY identities, LPCSTR keyName, HeapBlock* userName) {
+    CHAR name[kMessageBufferSize];
     KeyGuard identity;
-    SetLastError(RegOpenKeyExA(identities, keyName, 0, KEY_READ, &identity.key));
-    if (GetLastError() != ERROR_SUCCESS) {
-        identity.key = nullptr;
-        ReportSystemErrorWith(owner, "レジストリキー\"HKEY_CURRENT_USER\\Identities\\%s\"に読み込みアクセスを適用できません。",
-                              keyName);
-        return 0;
-    }
-    HeapBlock userName;
-    if (!ReadUserName(owner, identity.key, &userName)) return 0;
-    return visit(context, keyName, userName.text()) ? 1 : -1;
+    if (!OpenKey(owner, identities, keyName, KEY_READ, &identity, {ComposeKeyName(name, kIdentitiesName, keyName)}))
+        return Presence::kFailed;
+    return ReadUserName(owner, identity.key, userName) ? Presence::kPresent : Presence::kFailed;
 }
 
 // The data of "Username", never read past the size the registry reports.
 BOOL ReadUserName(HWND owner, HKEY identity, HeapBlock* userName) {
     const StringValueRead read = ReadStringValue(identity, "Username", userName);
-    if (read == kStringValueSizeFailed) ReportSystemError(owner, "レジストリ値\"Username\"のサイズを取得できません。");
-    if (read == kStringValueDataFailed) ReportSystemError(owner, "レジストリ値\"Username\"のデータを取得できません。");
+    if (read == kStringValueSizeFailed) ReportFailureOn(owner, Named::kRegistryValue, "Username", kActionGetSize);
+    if (read == kStringValueDataFailed) ReportFailureOn(owner, Named::kRegistryValue, "Username", kActionGetData);
     return read == kStringValueRead;
 }
 

@@ -5,6 +5,7 @@
 
 #include "resources/resource.h"
 #include "snapshot/index_file.h"
+#include "snapshot/registry_snapshot.h"
 #include "settings/list_entry.h"
 
 namespace {
@@ -38,6 +39,27 @@ BOOL ListLiveItems(const SettingsGroup& group, HWND dialog) { return group.walk(
 
 BOOL ListSavedItems(const SettingsGroup& group, HWND dialog, LPCSTR directory) {
     return VisitIndexNames(dialog, directory, group.indexName, AddSavedEntry, dialog) == 1;
+}
+
+int WalkLiveItems(HWND owner, HKEY root, LPCSTR path, LPCSTR name, LiveItemReader read, LiveItemVisit visit,
+                  void* context) {
+    KeyGuard parent;
+    if (!OpenKey(owner, root, path, KEY_READ, &parent, {name})) return 0;
+    for (DWORD index = 0;; ++index) {
+        CHAR keyName[kMaxRegistryName + 1];
+        DWORD length = sizeof keyName;
+        FILETIME lastWrite;
+        SetLastError(RegEnumKeyExA(parent.key, index, keyName, &length, nullptr, nullptr, nullptr, &lastWrite));
+        if (GetLastError() == ERROR_NO_MORE_ITEMS) return 1;
+        if (GetLastError() != ERROR_SUCCESS) {
+            ReportFailureOn(owner, Named::kRegistryKey, name, kActionListSubkeys);
+            return 0;
+        }
+        HeapBlock displayName;
+        const Presence item = read(owner, parent.key, keyName, &displayName);
+        if (item == Presence::kFailed) return 0;
+        if (item == Presence::kPresent && !visit(context, keyName, displayName.text())) return -1;
+    }
 }
 
 int RankOfLiveItem(LiveItemWalk walk, HWND owner, LPCSTR keyName, LPCSTR displayName) {

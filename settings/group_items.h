@@ -4,6 +4,7 @@
 // name, so items that share a name each keep their own settings).
 #pragma once
 
+#include "base/registry_key.h"
 #include "settings/outcome.h"
 #include "settings/settings_group.h"
 #include "winapi/winapi.h"
@@ -18,6 +19,17 @@ BOOL ListLiveItems(const SettingsGroup& group, HWND dialog);
 // failure (the index could not be read, or the list refused an entry or its
 // number).
 BOOL ListSavedItems(const SettingsGroup& group, HWND dialog, LPCSTR directory);
+
+// Reads one subkey of a group's live-items key during a walk: the item's
+// display name into `displayName`. kAbsent passes the subkey over (it is no
+// item); kFailed after a reported failure.
+typedef Presence (*LiveItemReader)(HWND owner, HKEY parent, LPCSTR keyName, HeapBlock* displayName);
+
+// A group's walk (see LiveItemWalk) over the subkeys of root\path, `name`
+// being its full name for the reports: each subkey is read by `read`, each
+// item is handed to `visit` after its keys are closed again.
+int WalkLiveItems(HWND owner, HKEY root, LPCSTR path, LPCSTR name, LiveItemReader read, LiveItemVisit visit,
+                  void* context);
 
 // The rank `walk` gives the live item `keyName` among those named
 // `displayName` (see LiveRankFunction); an item gone meanwhile ranks after

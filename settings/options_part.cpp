@@ -1,7 +1,7 @@
 // Saving, applying and offering a group's whole-tree part.
 #include "settings/options_part.h"
 
-#include "base/report.h"
+#include "base/registry_key.h"
 #include "resources/resource.h"
 #include "snapshot/registry_snapshot.h"
 #include "winapi/guards.h"
@@ -14,15 +14,10 @@ bool IsBoxChecked(HWND dialog) { return IsDlgButtonChecked(dialog, IDC_OPTIONS) 
 
 EntryOutcome SaveOptionsPart(HWND dialog, const OptionsPart& part, LPCSTR directory) {
     if (!IsBoxChecked(dialog)) return kEntryNotTried;
+    CHAR name[kMessageBufferSize];
+    ComposeKeyName(name, part.tree.rootName, part.tree.path);
     KeyGuard key;
-    SetLastError(RegOpenKeyExA(part.tree.root, part.tree.path, 0, KEY_READ, &key.key));
-    if (GetLastError() != ERROR_SUCCESS) {
-        key.key = nullptr;
-        CHAR name[kMessageBufferSize];
-        wsprintfA(name, "%s\\%s", part.tree.rootName, part.tree.path);
-        ReportSystemErrorWith(dialog, "レジストリキー\"%s\"に読み込みアクセスを適用できません。", name);
-        return kEntryFailed;
-    }
+    if (!OpenKey(dialog, part.tree.root, part.tree.path, KEY_READ, &key, {name})) return kEntryFailed;
     return SaveRegistryTree(dialog, key.key, part.snapshot, directory) ? kEntrySaved : kEntryFailed;
 }
 

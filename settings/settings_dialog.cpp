@@ -3,6 +3,7 @@
 #include "settings/settings_dialog.h"
 
 #include "base/report.h"
+#include "base/report_context.h"
 #include "settings/list_entry.h"
 #include "snapshot/profile_header.h"
 #include "winapi/guards.h"
@@ -17,9 +18,10 @@ int WriteProfileHeaderFromDialog(HWND dialog, LPCSTR directory, BYTE kind, int n
     HeapBlock name;
     HeapBlock comment;
     if (!FetchText(GetDlgItem(dialog, nameId), &name) || !FetchText(GetDlgItem(dialog, commentId), &comment)) {
+        CHAR path[kMessageBufferSize];
+        wsprintfA(path, "%sprofile", directory);
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemErrorWith(dialog, "プロフィールの情報をテンポラリファイル\"%sprofile\"に書き込めません。",
-                              directory);
+        ReportFailureOn(dialog, Named::kTemporaryFile, path, kActionWriteInto, "プロフィールの情報を");
         return 0;
     }
     return WriteProfileHeader(dialog, directory, kind, name.text(), comment.text());

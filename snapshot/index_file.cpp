@@ -6,7 +6,9 @@
 #include <cstring>
 
 #include "base/report.h"
+#include "base/report_context.h"
 #include "winapi/file_io.h"
+#include "snapshot/whole_file.h"
 #include "winapi/guards.h"
 
 namespace {
@@ -42,7 +44,7 @@ int AppendIndexRecord(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR dis
     wsprintfA(path, "%s%s", directory, indexName);
     FileGuard file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
-        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"を作成し、書き込みアクセスを適用できません。", path);
+        ReportFailureOn(owner, Named::kTemporaryFile, path, kActionCreateWriteAccess);
         return 0;
     }
     // The position after a move can itself be 0xFFFFFFFF: only the error says.
@@ -54,7 +56,7 @@ int AppendIndexRecord(HWND owner, LPCSTR directory, LPCSTR indexName, LPCSTR dis
     }
     if (!WriteRecord(file.handle, displayName)) {
         // The same words for both kinds of index.
-        ReportSystemErrorWith(owner, "アダプタの情報をテンポラリファイル\"%s\"に書き込めません。", path);
+        ReportFailureOn(owner, Named::kTemporaryFile, path, kActionWriteInto, "アダプタの情報を");
         CutOffPartialRecord(owner, file.handle, end, path);
         return 0;
     }
@@ -104,35 +106,12 @@ void CutOffPartialRecord(HWND owner, HANDLE file, DWORD end, LPCSTR path) {
     SetLastError(NO_ERROR);
     const DWORD moved = SetFilePointer(file, static_cast<LONG>(end), &high, FILE_BEGIN);
     if (moved == end && SetEndOfFile(file)) return;
-    ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"から書きかけのレコードを削除できません。", path);
+    ReportFailureOn(owner, Named::kTemporaryFile, path, kActionCutPartialRecord);
 }
 
-// The whole file into a heap block of its size (at least one byte); a short
-// read ends the data where the read ended.
 BOOL ReadWholeIndex(HWND owner, LPCSTR path, HeapBlock* contents, DWORD* size) {
-    FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"に読み込みアクセスを適用できません。", path);
-        return FALSE;
-    }
-    SetLastError(NO_ERROR);
-    const DWORD fileSize = GetFileSize(file.handle, nullptr);
-    if (fileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"のサイズを取得できません。", path);
-        return FALSE;
-    }
-    const LPCSTR readFailure = "アダプタの情報をテンポラリファイル\"%s\"から読み込めません。";
-    if (!contents->Allocate(fileSize ? fileSize : 1)) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemErrorWith(owner, readFailure, path);
-        return FALSE;
-    }
-    if (!ReadFile(file.handle, contents->block, fileSize, size, nullptr)) {
-        ReportSystemErrorWith(owner, readFailure, path);
-        return FALSE;
-    }
-    if (*size > fileSize) *size = fileSize;
-    return TRUE;
+    const WholeFileReport report{"", nullptr, "アダプタの情報をテンポラリファイル\"%s\"から読み込めません。", false};
+    return ReadWholeFile(owner, path, report, contents, size) == Presence::kPresent;
 }
 
 int VisitItem(void* context, LPCSTR displayName, int) {

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "base/report.h"
+#include "base/report_context.h"
+#include "snapshot/whole_file.h"
 #include "winapi/byte_order.h"
 #include "winapi/file_io.h"
 #include "winapi/guards.h"
@@ -35,10 +37,9 @@ int WriteProfileHeader(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceNam
     FormProfilePath(directory, path);
     FileGuard file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
-        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"を作成し、書き込みアクセスを適用できません。", path);
+        ReportFailureOn(owner, Named::kTemporaryFile, path, kActionCreateWriteAccess);
         return 0;
     }
-    const LPCSTR writeFailure = "プロフィールの情報をテンポラリファイル\"%s\"に書き込めません。";
     const DWORD nameLength = static_cast<DWORD>(lstrlenA(sourceName));
     const DWORD commentLength = static_cast<DWORD>(lstrlenA(comment));
     const SIZE_T size = static_cast<SIZE_T>(10) + nameLength + commentLength;
@@ -47,7 +48,7 @@ int WriteProfileHeader(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceNam
     HeapBlock header(size);
     if (!header.block) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemErrorWith(owner, writeFailure, path);
+        ReportFailureOn(owner, Named::kTemporaryFile, path, kActionWriteInto, "プロフィールの情報を");
         return 0;
     }
     BYTE* out = header.bytes();
@@ -59,7 +60,7 @@ int WriteProfileHeader(HWND owner, LPCSTR directory, BYTE kind, LPCSTR sourceNam
     std::memcpy(out + 10 + nameLength, comment, commentLength);
 
     if (!WriteAllBytes(file.handle, out, static_cast<DWORD>(size))) {
-        ReportSystemErrorWith(owner, writeFailure, path);
+        ReportFailureOn(owner, Named::kTemporaryFile, path, kActionWriteInto, "プロフィールの情報を");
         return 0;
     }
     return 1;
@@ -94,31 +95,12 @@ namespace {
 
 void FormProfilePath(LPCSTR directory, LPSTR path) { wsprintfA(path, "%sprofile", directory); }
 
-// The whole file into a heap block of its size (at least one byte).
+// The whole file; a missing one is absent unless it is required.
 ProfileHeaderResult ReadHeaderFile(HWND owner, LPCSTR path, BOOL required, HeapBlock* contents, DWORD* size) {
-    FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        if (!required) return kProfileHeaderAbsent;
-        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"に読み込みアクセスを適用できません。", path);
-        return kProfileHeaderFailed;
-    }
-    SetLastError(NO_ERROR);
-    const DWORD fileSize = GetFileSize(file.handle, nullptr);
-    if (fileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"のサイズを取得できません。", path);
-        return kProfileHeaderFailed;
-    }
-    if (!contents->Allocate(fileSize ? fileSize : 1)) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemErrorWith(owner, kReadFailure, path);
-        return kProfileHeaderFailed;
-    }
-    if (!ReadFile(file.handle, contents->block, fileSize, size, nullptr)) {
-        ReportSystemErrorWith(owner, kReadFailure, path);
-        return kProfileHeaderFailed;
-    }
-    if (*size > fileSize) *size = fileSize;
-    return kProfileHeaderRead;
+    const WholeFileReport report{"", nullptr, kReadFailure, !required};
+    const Presence read = ReadWholeFile(owner, path, report, contents, size);
+    if (read == Presence::kAbsent) return kProfileHeaderAbsent;
+    return read == Presence::kPresent ? kProfileHeaderRead : kProfileHeaderFailed;
 }
 
 // The checks in this order: the fixed bytes, the kind, the name, then the

@@ -2,6 +2,7 @@
 // subkeys, so the tree is taken down depth first, bottom up.
 #include "snapshot/registry_clear.h"
 
+#include "base/registry_key.h"
 #include "base/report.h"
 #include "snapshot/registry_snapshot.h"
 #include "winapi/guards.h"
@@ -10,6 +11,7 @@ namespace {
 
 // Opened so: list the subkeys, delete the key (KEY_ALL_ACCESS holds DELETE).
 constexpr REGSAM kClearAccess = KEY_ALL_ACCESS;
+constexpr char kClearing[] = "レジストリをクリアしようとしましたが、";
 
 BOOL CheckKeyDeletable(HKEY parent, LPCSTR name, bool top, int pathLength, UndeletableKey* found);
 
@@ -18,14 +20,9 @@ BOOL CheckKeyDeletable(HKEY parent, LPCSTR name, bool top, int pathLength, Undel
 int ClearRegistryTree(HWND owner, HKEY parent, LPCSTR subkeyPath) {
     {
         KeyGuard key;
-        SetLastError(RegOpenKeyExA(parent, subkeyPath, 0, kClearAccess, &key.key));
-        if (GetLastError() == ERROR_FILE_NOT_FOUND) return 1;
-        if (GetLastError() != ERROR_SUCCESS) {
-            key.key = nullptr;
-            ReportSystemErrorWith(owner, "レジストリをクリアしようとしましたが、レジストリキー\"%s\"をフルアクセスを適用できません。",
-                           subkeyPath);
-            return 0;
-        }
+        const Presence found =
+            OpenKeyIfPresent(owner, parent, subkeyPath, kClearAccess, &key, {subkeyPath, kActionFullAccess, kClearing});
+        if (found != Presence::kPresent) return found == Presence::kAbsent ? 1 : 0;
 
         // Always the first subkey: the one just deleted is no longer listed.
         CHAR previous[kMaxRegistryName + 1] = "";
@@ -43,9 +40,7 @@ int ClearRegistryTree(HWND owner, HKEY parent, LPCSTR subkeyPath) {
             // be listed first again and again; stop instead of looping.
             if (previous[0] && lstrcmpiA(previous, name) == 0) {
                 SetLastError(ERROR_FILE_NOT_FOUND);
-                ReportSystemErrorWith(owner,
-                               "レジストリをクリアしようとしましたが、レジストリキー\"%s\"をフルアクセスを適用できません。",
-                               name);
+                ReportFailureOn(owner, Named::kRegistryKey, name, kActionFullAccess, kClearing);
                 return 0;
             }
             if (!ClearRegistryTree(owner, key.key, name)) return 0;
@@ -55,7 +50,7 @@ int ClearRegistryTree(HWND owner, HKEY parent, LPCSTR subkeyPath) {
 
     SetLastError(RegDeleteKeyA(parent, subkeyPath));
     if (GetLastError() != ERROR_SUCCESS) {
-        ReportSystemErrorWith(owner, "レジストリをクリアしようとしましたが、レジストリキー\"%s\"を削除できません。", subkeyPath);
+        ReportFailureOn(owner, Named::kRegistryKey, subkeyPath, kActionDelete, kClearing);
         return 0;
     }
     return 1;
@@ -73,9 +68,8 @@ namespace {
 // (its first `pathLength` bytes) while it is checked.
 BOOL CheckKeyDeletable(HKEY parent, LPCSTR name, bool top, int pathLength, UndeletableKey* found) {
     KeyGuard key;
-    LONG status = RegOpenKeyExA(parent, name, 0, kClearAccess, &key.key);
+    LONG status = key.Open(parent, name, kClearAccess);
     if (status != ERROR_SUCCESS) {
-        key.key = nullptr;
         // A missing tree has nothing to delete; a listed subkey that is
         // missing when opened would stop the clearing.
         if (top && status == ERROR_FILE_NOT_FOUND) return TRUE;

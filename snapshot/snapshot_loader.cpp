@@ -6,6 +6,7 @@
 // which keeps every file inside the directory and the recursion bounded.
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/snapshot_memory.h"
+#include "snapshot/whole_file.h"
 
 #include <cstring>
 
@@ -255,43 +256,13 @@ BOOL FindInMemory(const LoadContext& context, LPCSTR fileName, const BYTE** byte
     return FALSE;
 }
 
-// Reads the file into a heap block of exactly its size. The handle is closed
-// before the records are applied, so an open file does not pile up per level.
+// The handle is closed before the records are applied, so an open file does
+// not pile up per level.
 BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size) {
+    static const WholeFileReport kReport = {"レジストリをロードするための", kReadFailure, kReadFailure, false};
     CHAR path[kMessageBufferSize];
     wsprintfA(path, "%s%s", context.directory, fileName);
-    FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        ReportOpenFailure(context, fileName);
-        return FALSE;
-    }
-    DWORD high = 0;
-    SetLastError(NO_ERROR);
-    DWORD fileSize = GetFileSize(file.handle, &high);
-    if (fileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-        ReportSystemError(context.owner, kReadFailure);
-        return FALSE;
-    }
-    if (high != 0) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemError(context.owner, kReadFailure);
-        return FALSE;
-    }
-    *size = 0;
-    if (fileSize == 0) return TRUE;
-    contents->block = HeapAlloc(GetProcessHeap(), 0, fileSize);
-    if (!contents->block) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemError(context.owner, kReadFailure);
-        return FALSE;
-    }
-    // A short read ends the file where the read ended.
-    if (!ReadFile(file.handle, contents->block, fileSize, size, nullptr)) {
-        ReportSystemError(context.owner, kReadFailure);
-        return FALSE;
-    }
-    if (*size > fileSize) *size = fileSize;
-    return TRUE;
+    return ::ReadWholeFile(context.owner, path, kReport, contents, size) == Presence::kPresent;
 }
 
 void ReportOpenFailure(const LoadContext& context, LPCSTR fileName) {

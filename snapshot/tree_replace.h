@@ -6,6 +6,7 @@
 // file that the program's own load dialog brings back.
 #pragma once
 
+#include "base/registry_key.h"  // Presence
 #include "winapi/winapi.h"
 
 // How the live tree is laid out as a profile file when it has to be kept:
@@ -35,9 +36,6 @@ struct LiveTree {
     LPCSTR createFailure;
     TreeProfile profile;
 };
-
-// Whether a key is there: opened, not there, or a reported failure to open it.
-enum class Presence { kPresent, kAbsent, kFailed };
 
 // The folder in the work directory where the live tree becomes the files of
 // a kept profile (saved as the snapshot its TreeProfile names), when even

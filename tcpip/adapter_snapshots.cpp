@@ -1,7 +1,7 @@
 // Finding and opening the Interfaces tree of one connection.
 #include "tcpip/adapter_snapshots.h"
 
-#include "base/report.h"
+#include "base/registry_key.h"
 #include "settings/settings_group.h"
 #include "snapshot/registry_snapshot.h"
 
@@ -10,13 +10,8 @@ static_assert(kItemTreePathSize >= kMaxRegistryName + sizeof kInterfacesFormat, 
 BOOL OpenInterfacesKey(HWND owner, LPCSTR adapterKeyName, KeyGuard* key) {
     CHAR path[kItemTreePathSize];
     FindInterfacesTree(owner, adapterKeyName, path);
-    SetLastError(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key->key));
-    if (GetLastError() != ERROR_SUCCESS) {
-        key->key = nullptr;
-        ReportSystemErrorWith(owner, "レジストリキー\"HKEY_LOCAL_MACHINE\\%s\"に読み込みアクセスを適用できません。", path);
-        return FALSE;
-    }
-    return TRUE;
+    CHAR name[kMessageBufferSize];
+    return OpenKey(owner, HKEY_LOCAL_MACHINE, path, KEY_READ, key, {ComposeKeyName(name, "HKEY_LOCAL_MACHINE", path)});
 }
 
 int FindInterfacesTree(HWND, LPCSTR adapterKeyName, LPSTR path) {

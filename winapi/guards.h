@@ -20,6 +20,26 @@ struct KeyGuard {
         key = nullptr;
         return k;
     }
+    // Open and Create return the registry's status and keep the key only on
+    // success: what a failed call leaves in its out parameter is never held.
+    LONG Open(HKEY parent, LPCSTR path, REGSAM access) {
+        HKEY opened = nullptr;
+        const LONG status = RegOpenKeyExA(parent, path, 0, access, &opened);
+        if (status == ERROR_SUCCESS) Hold(opened);
+        return status;
+    }
+    LONG Create(HKEY parent, LPCSTR path, DWORD options, REGSAM access) {
+        HKEY created = nullptr;
+        const LONG status = RegCreateKeyExA(parent, path, 0, nullptr, options, access, nullptr, &created, nullptr);
+        if (status == ERROR_SUCCESS) Hold(created);
+        return status;
+    }
+
+private:
+    void Hold(HKEY k) {
+        if (key) RegCloseKey(key);
+        key = k;
+    }
 };
 
 struct FileGuard {
