@@ -104,7 +104,7 @@ LhaStatus CreateMemberFile(LPCSTR folder, const LhaMemberHeader& header, LPSTR p
     }
     lstrcpyA(path, folder);
     lstrcatA(path, header.name);
-    target->handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    target->handle = CreateWorkFile(path);
     if (target->handle == INVALID_HANDLE_VALUE) {
         RecordIoFailure(failure, kActionCreate, path);
         return kLhaIoFailed;

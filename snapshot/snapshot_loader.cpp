@@ -5,6 +5,7 @@
 // record is followed only to the file name the writer would have given it,
 // which keeps every file inside the directory and the recursion bounded.
 #include "snapshot/registry_snapshot.h"
+#include "snapshot/snapshot_memory.h"
 
 #include <cstring>
 
@@ -64,10 +65,19 @@ struct LoadContext {
     const LoadMode* mode;
     // Receives the records of a walk; null otherwise.
     const SnapshotVisitor* visitor;
+    // Where the files are read from instead of the directory; null for files.
+    const SnapshotMemory* source;
+    // Keeps every file read from the directory; null when none are kept.
+    SnapshotMemory* capture;
 };
 
+constexpr char kReadFailure[] = "レジストリの情報をテンポラリファイルから読み込めません。";
+
 int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth);
+BOOL TakeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, const BYTE** bytes, DWORD* size);
+BOOL FindInMemory(const LoadContext& context, LPCSTR fileName, const BYTE** bytes, DWORD* size);
 BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size);
+void ReportOpenFailure(const LoadContext& context, LPCSTR fileName);
 int LoadCutShort(const LoadContext& context, LPCSTR fileName);
 BOOL TakeRecord(const LoadContext& context, HKEY key, LPCSTR fileName, int depth, const Record& record,
                 DWORD recordNumber, DWORD* subkeyRank);
@@ -93,22 +103,33 @@ constexpr LoadMode kWalk = {VisitValue, VisitSubkey, true};
 }  // namespace
 
 int LoadRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
-    LoadContext context{owner, directory, &kLoad, nullptr};
+    LoadContext context{owner, directory, &kLoad, nullptr, nullptr, nullptr};
     return LoadFile(context, key, fileName, 0);
 }
 
 int LoadWholeRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
-    LoadContext context{owner, directory, &kLoadWhole, nullptr};
+    LoadContext context{owner, directory, &kLoadWhole, nullptr, nullptr, nullptr};
+    return LoadFile(context, key, fileName, 0);
+}
+
+int LoadWholeRegistryTreeFromMemory(HWND owner, HKEY key, LPCSTR fileName, const SnapshotMemory& memory,
+                                    LPCSTR directory) {
+    LoadContext context{owner, directory, &kLoadWhole, nullptr, &memory, nullptr};
     return LoadFile(context, key, fileName, 0);
 }
 
 int ValidateSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory) {
-    LoadContext context{owner, directory, &kValidate, nullptr};
+    LoadContext context{owner, directory, &kValidate, nullptr, nullptr, nullptr};
+    return LoadFile(context, nullptr, fileName, 0);
+}
+
+int ReadValidSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory, SnapshotMemory* memory) {
+    LoadContext context{owner, directory, &kValidate, nullptr, nullptr, memory};
     return LoadFile(context, nullptr, fileName, 0);
 }
 
 int WalkSnapshot(HWND owner, LPCSTR fileName, LPCSTR directory, const SnapshotVisitor* visitor) {
-    LoadContext context{owner, directory, &kWalk, visitor};
+    LoadContext context{owner, directory, &kWalk, visitor, nullptr, nullptr};
     return LoadFile(context, nullptr, fileName, 0);
 }
 
@@ -118,10 +139,11 @@ namespace {
 // follows its subkey records into their own files.
 int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth) {
     HeapBlock contents;
+    const BYTE* bytes = nullptr;
     DWORD size = 0;
-    if (!ReadWholeFile(context, fileName, &contents, &size)) return 0;
+    if (!TakeFile(context, fileName, &contents, &bytes, &size)) return 0;
 
-    RecordReader reader{contents.bytes(), size};
+    RecordReader reader{bytes, size};
     DWORD recordNumber = 0;
     DWORD subkeyRank = 0;
     for (;;) {
@@ -212,6 +234,27 @@ BOOL VisitSubkey(const LoadContext& context, HKEY, LPCSTR name, LPCSTR subkeyFil
     return whole;
 }
 
+// The file's bytes, from memory or read whole from the directory; a file
+// read while the context keeps what it reads goes to memory (`bytes` then
+// points there), otherwise it stays in `contents`.
+BOOL TakeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, const BYTE** bytes, DWORD* size) {
+    if (context.source) return FindInMemory(context, fileName, bytes, size);
+    if (!ReadWholeFile(context, fileName, contents, size)) return FALSE;
+    *bytes = contents->bytes();
+    if (!context.capture) return TRUE;
+    if (context.capture->Adopt(fileName, static_cast<BYTE*>(contents->release()), *size)) return TRUE;
+    ReportSystemError(context.owner, kReadFailure);
+    return FALSE;
+}
+
+// A file that is not in memory is reported as a file that cannot be opened.
+BOOL FindInMemory(const LoadContext& context, LPCSTR fileName, const BYTE** bytes, DWORD* size) {
+    if (context.source->Find(fileName, bytes, size)) return TRUE;
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    ReportOpenFailure(context, fileName);
+    return FALSE;
+}
+
 // Reads the file into a heap block of exactly its size. The handle is closed
 // before the records are applied, so an open file does not pile up per level.
 BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size) {
@@ -219,25 +262,19 @@ BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* conte
     wsprintfA(path, "%s%s", context.directory, fileName);
     FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
-        CHAR message[kMessageBufferSize];
-        DWORD error = GetLastError();
-        wsprintfA(message, "レジストリをロードするためのテンポラリファイル\"%s\"に読み込みアクセスを適用できません。",
-                  path);
-        SetLastError(error);
-        ReportSystemError(context.owner, message);
+        ReportOpenFailure(context, fileName);
         return FALSE;
     }
-    const LPCSTR readFailure = "レジストリの情報をテンポラリファイルから読み込めません。";
     DWORD high = 0;
     SetLastError(NO_ERROR);
     DWORD fileSize = GetFileSize(file.handle, &high);
     if (fileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-        ReportSystemError(context.owner, readFailure);
+        ReportSystemError(context.owner, kReadFailure);
         return FALSE;
     }
     if (high != 0) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemError(context.owner, readFailure);
+        ReportSystemError(context.owner, kReadFailure);
         return FALSE;
     }
     *size = 0;
@@ -245,16 +282,25 @@ BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* conte
     contents->block = HeapAlloc(GetProcessHeap(), 0, fileSize);
     if (!contents->block) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemError(context.owner, readFailure);
+        ReportSystemError(context.owner, kReadFailure);
         return FALSE;
     }
     // A short read ends the file where the read ended.
     if (!ReadFile(file.handle, contents->block, fileSize, size, nullptr)) {
-        ReportSystemError(context.owner, readFailure);
+        ReportSystemError(context.owner, kReadFailure);
         return FALSE;
     }
     if (*size > fileSize) *size = fileSize;
     return TRUE;
+}
+
+void ReportOpenFailure(const LoadContext& context, LPCSTR fileName) {
+    const DWORD error = GetLastError();
+    CHAR message[kMessageBufferSize];
+    wsprintfA(message, "レジストリをロードするためのテンポラリファイル\"%s%s\"に読み込みアクセスを適用できません。",
+              context.directory, fileName);
+    SetLastError(error);
+    ReportSystemError(context.owner, message);
 }
 
 Next RecordReader::Take(Record* record) {

@@ -1,6 +1,7 @@
 // The snapshot writer: one file per key, subkey records first (each followed
 // at once by the subkey's own file), then the value records.
 #include "snapshot/registry_snapshot.h"
+#include "snapshot/snapshot_memory.h"
 
 #include <cstring>
 
@@ -22,27 +23,37 @@ constexpr DWORD kInitialDataBufferSize = 4 * 1024;
 struct SaveContext {
     HWND owner = nullptr;
     LPCSTR directory = nullptr;
+    // Where the files go instead of the directory; null for files.
+    SnapshotMemory* memory = nullptr;
     HeapBlock levelBuffers[kMaxSnapshotDepth + 1];
     HeapBlock data;
     DWORD dataCapacity = 0;
 };
 
-// The file of one key while it is written.
+// The file of one key while it is written: a file, or one in memory.
 struct OutputFile {
     HANDLE handle;
+    SnapshotMemory* memory;
+    DWORD memoryFile;
     BYTE* buffer;
     DWORD pending;
 };
 
 constexpr char kWriteFailure[] = "レジストリの情報をテンポラリファイルに書き込めません。";
 
+int SaveInto(SaveContext& context, HKEY key, LPCSTR fileName);
 int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth);
+BOOL OpenOutput(SaveContext& context, LPCSTR fileName, int depth, FileGuard* file, OutputFile* out);
 BOOL CreateSnapshotFile(const SaveContext& context, LPCSTR fileName, FileGuard* file);
 BOOL StartOutput(SaveContext& context, HANDLE file, int depth, OutputFile* out);
+BOOL WriteOut(OutputFile& file, const void* bytes, DWORD size);
+BOOL WriteMemoryFile(HWND owner, const SnapshotMemory& memory, DWORD number, LPCSTR directory);
 BOOL SaveSubkeyRecords(SaveContext& context, HKEY key, LPCSTR fileName, int depth, OutputFile& out);
 BOOL SaveSubkey(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, LPCSTR fileName, DWORD rank,
                 int depth, OutputFile& out);
 BOOL SaveValueRecords(SaveContext& context, HKEY key, OutputFile& out);
+BOOL SaveEnumeratedValues(SaveContext& context, HKEY key, OutputFile& out);
+BOOL AppendValueRecord(SaveContext& context, LPCSTR name, DWORD nameLength, DWORD type, DWORD size, OutputFile& out);
 BOOL SaveValue(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, OutputFile& out);
 BOOL Flush(OutputFile& file);
 BOOL Append(OutputFile& file, const void* bytes, DWORD size);
@@ -57,36 +68,64 @@ int DecimalDigits(DWORD n);
 }  // namespace
 
 int SaveRegistryTree(HWND owner, HKEY key, LPCSTR fileName, LPCSTR directory) {
-    if (lstrlenA(fileName) > kMaxSnapshotFileName) {
-        ReportFileNameTooLong(owner, fileName);
-        return 0;
-    }
     SaveContext context;
     context.owner = owner;
     context.directory = directory;
+    return SaveInto(context, key, fileName);
+}
+
+int SaveRegistryTreeToMemory(HWND owner, HKEY key, LPCSTR fileName, SnapshotMemory* memory) {
+    SaveContext context;
+    context.owner = owner;
+    context.directory = "";
+    context.memory = memory;
+    return SaveInto(context, key, fileName);
+}
+
+// Files made new: the directory is a work folder, mostly empty.
+BOOL WriteSnapshotFiles(HWND owner, const SnapshotMemory& memory, LPCSTR directory) {
+    for (DWORD number = 0; number < memory.Count(); ++number) {
+        if (!WriteMemoryFile(owner, memory, number, directory)) return FALSE;
+    }
+    return TRUE;
+}
+
+namespace {
+
+int SaveInto(SaveContext& context, HKEY key, LPCSTR fileName) {
+    if (lstrlenA(fileName) > kMaxSnapshotFileName) {
+        ReportFileNameTooLong(context.owner, fileName);
+        return 0;
+    }
     if (!context.data.Allocate(kInitialDataBufferSize)) {
-        ReportOutOfMemory(owner);
+        ReportOutOfMemory(context.owner);
         return 0;
     }
     context.dataCapacity = kInitialDataBufferSize;
     return SaveTree(context, key, fileName, 0);
 }
 
-namespace {
+BOOL WriteMemoryFile(HWND owner, const SnapshotMemory& memory, DWORD number, LPCSTR directory) {
+    CHAR path[kMessageBufferSize];
+    wsprintfA(path, "%s%s", directory, memory.Name(number));
+    FileGuard file(CreateWorkFile(path));
+    if (!file.valid()) {
+        ReportCreateFailure(owner, directory, memory.Name(number));
+        return FALSE;
+    }
+    if (!WriteAllBytes(file.handle, memory.Bytes(number), memory.Size(number))) {
+        ReportSystemError(owner, kWriteFailure);
+        return FALSE;
+    }
+    return TRUE;
+}
 
 // Writes the file of one key and, depth first, the files of its subkeys.
 // Every failure is reported here, at the level where it happens.
 int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth) {
     FileGuard file;
-    if (!CreateSnapshotFile(context, fileName, &file)) return 0;
-    // File names of at most 255 bytes keep the depth within the buffers;
-    // the check only makes the bound explicit.
-    if (depth > kMaxSnapshotDepth) {
-        ReportFileNameTooLong(context.owner, fileName);
-        return 0;
-    }
     OutputFile out;
-    if (!StartOutput(context, file.handle, depth, &out)) return 0;
+    if (!OpenOutput(context, fileName, depth, &file, &out)) return 0;
     if (!SaveSubkeyRecords(context, key, fileName, depth, out)) return 0;
     if (!SaveValueRecords(context, key, out)) return 0;
     if (!Flush(out)) {
@@ -96,10 +135,30 @@ int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth) {
     return 1;
 }
 
+// The key's file, or its place in memory, and the level's buffer.
+BOOL OpenOutput(SaveContext& context, LPCSTR fileName, int depth, FileGuard* file, OutputFile* out) {
+    DWORD memoryFile = 0;
+    if (context.memory && !context.memory->Add(fileName, &memoryFile)) {
+        ReportOutOfMemory(context.owner);
+        return FALSE;
+    }
+    if (!context.memory && !CreateSnapshotFile(context, fileName, file)) return FALSE;
+    // File names of at most 255 bytes keep the depth within the buffers;
+    // the check only makes the bound explicit.
+    if (depth > kMaxSnapshotDepth) {
+        ReportFileNameTooLong(context.owner, fileName);
+        return FALSE;
+    }
+    if (!StartOutput(context, file->handle, depth, out)) return FALSE;
+    out->memory = context.memory;
+    out->memoryFile = memoryFile;
+    return TRUE;
+}
+
 BOOL CreateSnapshotFile(const SaveContext& context, LPCSTR fileName, FileGuard* file) {
     CHAR path[kMessageBufferSize];
     wsprintfA(path, "%s%s", context.directory, fileName);
-    file->handle = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file->handle = CreateWorkFile(path);
     if (file->valid()) return TRUE;
     ReportCreateFailure(context.owner, context.directory, fileName);
     return FALSE;
@@ -112,7 +171,7 @@ BOOL StartOutput(SaveContext& context, HANDLE file, int depth, OutputFile* out) 
         ReportOutOfMemory(context.owner);
         return FALSE;
     }
-    *out = OutputFile{file, levelBuffer.bytes(), 0};
+    *out = OutputFile{file, nullptr, 0, levelBuffer.bytes(), 0};
     return TRUE;
 }
 
@@ -160,6 +219,7 @@ BOOL SaveSubkey(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, L
 }
 
 BOOL SaveValueRecords(SaveContext& context, HKEY key, OutputFile& out) {
+    if (context.memory) return SaveEnumeratedValues(context, key, out);
     for (DWORD index = 0;; ++index) {
         CHAR name[kMaxRegistryName + 1];
         DWORD nameLength = sizeof name;
@@ -194,6 +254,38 @@ BOOL SaveValue(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, Ou
         ReportSystemErrorWith(context.owner, dataFailure, name);
         return FALSE;
     }
+    return AppendValueRecord(context, name, nameLength, type, size, out);
+}
+
+// A tree kept in memory is the program's own copy, not a profile's
+// snapshot: each value comes with its name in one call, which spares two
+// round trips per value. A data buffer too small is grown to the size the
+// registry tells and the value asked for again; a name too long for the
+// format fails the enumeration, as in the files' walk.
+BOOL SaveEnumeratedValues(SaveContext& context, HKEY key, OutputFile& out) {
+    for (DWORD index = 0;;) {
+        CHAR name[kMaxRegistryName + 1];
+        DWORD nameLength = sizeof name;
+        DWORD type = 0;
+        DWORD size = context.dataCapacity;
+        SetLastError(RegEnumValueA(key, index, name, &nameLength, nullptr, &type, context.data.bytes(), &size));
+        if (GetLastError() == ERROR_NO_MORE_ITEMS) return TRUE;
+        if (GetLastError() == ERROR_MORE_DATA && size > context.dataCapacity) {
+            if (EnsureDataCapacity(context, size)) continue;
+            ReportOutOfMemory(context.owner);
+            return FALSE;
+        }
+        if (GetLastError() != ERROR_SUCCESS) {
+            ReportSystemError(context.owner, "レジストリをセーブしようとしましたが、値を列挙できません。");
+            return FALSE;
+        }
+        if (!AppendValueRecord(context, name, nameLength, type, size, out)) return FALSE;
+        ++index;
+    }
+}
+
+// The value's data is in the context's data buffer.
+BOOL AppendValueRecord(SaveContext& context, LPCSTR name, DWORD nameLength, DWORD type, DWORD size, OutputFile& out) {
     // A value of this type would read back as a subkey record.
     if (type == kSubkeyMarker) {
         ReportUnrepresentableType(context.owner, name);
@@ -210,7 +302,12 @@ BOOL Flush(OutputFile& file) {
     if (file.pending == 0) return TRUE;
     DWORD size = file.pending;
     file.pending = 0;
-    return WriteAllBytes(file.handle, file.buffer, size);
+    return WriteOut(file, file.buffer, size);
+}
+
+BOOL WriteOut(OutputFile& file, const void* bytes, DWORD size) {
+    if (file.memory) return file.memory->Append(file.memoryFile, bytes, size);
+    return WriteAllBytes(file.handle, bytes, size);
 }
 
 // Adds bytes to the file through the buffer; pieces larger than the buffer
@@ -218,7 +315,7 @@ BOOL Flush(OutputFile& file) {
 BOOL Append(OutputFile& file, const void* bytes, DWORD size) {
     if (size > kOutputBufferSize - file.pending) {
         if (!Flush(file)) return FALSE;
-        if (size > kOutputBufferSize) return WriteAllBytes(file.handle, bytes, size);
+        if (size > kOutputBufferSize) return WriteOut(file, bytes, size);
     }
     if (size) std::memcpy(file.buffer + file.pending, bytes, size);
     file.pending += size;

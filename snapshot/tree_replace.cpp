@@ -10,6 +10,7 @@
 #include "snapshot/profile_header.h"
 #include "snapshot/registry_clear.h"
 #include "snapshot/registry_snapshot.h"
+#include "snapshot/snapshot_memory.h"
 #include "winapi/guards.h"
 
 namespace {
@@ -17,9 +18,17 @@ namespace {
 // The step of a replacement that failed.
 enum class Failed { kNothing, kClear, kWrite };
 
-// What the replacement saved of the live tree before clearing it.
-struct Backup {
-    CHAR folder[kMessageBufferSize];  // ends with a backslash
+// What the replacement read: the snapshot, read once and validated, and
+// what it saved of the live tree before clearing it. The kept subkey is
+// saved as files in the directory, as the format's apply does; the whole
+// live tree, the program's own safeguard, is kept in memory and becomes
+// files only when it has to be kept as a profile.
+struct Replacement {
+    LPCSTR snapshotName;
+    LPCSTR directory;
+    SnapshotMemory snapshot;
+    SnapshotMemory tree;
+    CHAR folder[kMessageBufferSize];  // where the saved tree becomes files; ends with a backslash
     bool hadTree;
     bool hadKept;
 };
@@ -28,14 +37,17 @@ struct Backup {
 constexpr int kMaxKeptProfiles = 9999;
 
 BOOL ProveTreeDeletable(HWND owner, const LiveTree& tree);
-BOOL SaveLiveTree(HWND owner, const LiveTree& tree, LPCSTR directory, Backup* backup);
-Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory);
-Failed ReplaceTree(HWND owner, const LiveTree& tree, LPCSTR snapshotName, LPCSTR directory, const Backup& backup);
-BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory);
-BOOL PutKeptSubkeyBack(HWND owner, const LiveTree& tree, bool hadKept, LPCSTR directory);
-bool RestoreLiveTree(HWND owner, const LiveTree& tree, const Backup& backup, Failed failed);
-BOOL PutLiveTreeBack(HWND owner, const LiveTree& tree, const Backup& backup, Failed failed);
-BOOL KeepBackupAsProfile(HWND owner, const LiveTree& tree, const Backup& backup, LPSTR keptPath);
+BOOL SaveLiveTree(HWND owner, const LiveTree& tree, Replacement* backup);
+Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory,
+                          SnapshotMemory* memory);
+Failed ReplaceTree(HWND owner, const LiveTree& tree, const Replacement& replacement);
+BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, const SnapshotMemory* memory,
+               LPCSTR directory);
+BOOL PutKeptSubkeyBack(HWND owner, const LiveTree& tree, const Replacement& replacement);
+void RestoreLiveTree(HWND owner, const LiveTree& tree, const Replacement& backup, Failed failed);
+BOOL PutLiveTreeBack(HWND owner, const LiveTree& tree, const Replacement& backup, Failed failed);
+BOOL KeepBackupAsProfile(HWND owner, const LiveTree& tree, const Replacement& backup, LPSTR keptPath);
+BOOL WriteBackupFiles(HWND owner, const LiveTree& tree, const Replacement& backup);
 BOOL WriteBackupHeader(HWND owner, const LiveTree& tree, LPCSTR folder);
 BOOL WriteBackupIndex(HWND owner, const TreeProfile& profile, LPCSTR folder);
 BOOL ReserveKeptProfilePath(HWND owner, BYTE kind, LPSTR path);
@@ -47,24 +59,14 @@ void FormKeptPath(const LiveTree& tree, LPSTR path);
 }  // namespace
 
 int ReplaceLiveTree(HWND owner, const LiveTree& tree, LPCSTR snapshotName, LPCSTR directory) {
-    if (!ValidateSnapshot(owner, snapshotName, directory)) return 0;
-    Backup backup{};
-    wsprintfA(backup.folder, "%s%s\\", directory, kLiveBackupFolder);
-    if (!MakeBackupFolder(owner, backup.folder)) return 0;
-
-    bool done = false;
-    bool keepFolder = false;
-    if (SaveLiveTree(owner, tree, directory, &backup) && ProveTreeDeletable(owner, tree)) {
-        const Failed failed = ReplaceTree(owner, tree, snapshotName, directory, backup);
-        done = failed == Failed::kNothing;
-        // The folder may hold the only copy of the live tree.
-        if (!done) keepFolder = !RestoreLiveTree(owner, tree, backup, failed);
-    }
-    if (!keepFolder) {
-        DeleteFolderFiles(backup.folder);
-        RemoveDirectoryA(backup.folder);
-    }
-    return done ? 1 : 0;
+    Replacement replacement{snapshotName, directory, {}, {}, "", false, false};
+    wsprintfA(replacement.folder, "%s%s\\", directory, kLiveBackupFolder);
+    if (!ReadValidSnapshot(owner, snapshotName, directory, &replacement.snapshot)) return 0;
+    if (!SaveLiveTree(owner, tree, &replacement) || !ProveTreeDeletable(owner, tree)) return 0;
+    const Failed failed = ReplaceTree(owner, tree, replacement);
+    if (failed == Failed::kNothing) return 1;
+    RestoreLiveTree(owner, tree, replacement, failed);
+    return 0;
 }
 
 namespace {
@@ -83,21 +85,23 @@ BOOL ProveTreeDeletable(HWND owner, const LiveTree& tree) {
 }
 
 // The kept subkey on its own, then the whole live tree; nothing is changed.
-BOOL SaveLiveTree(HWND owner, const LiveTree& tree, LPCSTR directory, Backup* backup) {
+BOOL SaveLiveTree(HWND owner, const LiveTree& tree, Replacement* backup) {
     backup->hadKept = false;
     if (tree.keptSubkey) {
         CHAR keptPath[kMessageBufferSize];
         FormKeptPath(tree, keptPath);
-        Presence kept = SaveKeyIfPresent(owner, tree, keptPath, tree.keptSnapshotName, directory);
+        Presence kept = SaveKeyIfPresent(owner, tree, keptPath, tree.keptSnapshotName, backup->directory, nullptr);
         if (kept == Presence::kFailed) return FALSE;
         backup->hadKept = kept == Presence::kPresent;
     }
-    Presence whole = SaveKeyIfPresent(owner, tree, tree.path, tree.profile.snapshotName, backup->folder);
+    Presence whole = SaveKeyIfPresent(owner, tree, tree.path, tree.profile.snapshotName, nullptr, &backup->tree);
     backup->hadTree = whole == Presence::kPresent;
     return whole != Presence::kFailed;
 }
 
-Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory) {
+// Into `memory`, or as files into `directory` when `memory` is null.
+Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory,
+                          SnapshotMemory* memory) {
     KeyGuard key;
     SetLastError(RegOpenKeyExA(tree.root, path, 0, KEY_READ, &key.key));
     if (GetLastError() == ERROR_FILE_NOT_FOUND) {
@@ -113,21 +117,25 @@ Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR 
         ReportSystemErrorWith(owner, "レジストリキー\"%s\"に読み込みアクセスを適用できません。", fullPath);
         return Presence::kFailed;
     }
-    return SaveRegistryTree(owner, key.key, snapshotName, directory) ? Presence::kPresent : Presence::kFailed;
+    const int saved = memory ? SaveRegistryTreeToMemory(owner, key.key, snapshotName, memory)
+                             : SaveRegistryTree(owner, key.key, snapshotName, directory);
+    return saved ? Presence::kPresent : Presence::kFailed;
 }
 
-Failed ReplaceTree(HWND owner, const LiveTree& tree, LPCSTR snapshotName, LPCSTR directory, const Backup& backup) {
+Failed ReplaceTree(HWND owner, const LiveTree& tree, const Replacement& replacement) {
     if (!ClearRegistryTree(owner, tree.root, tree.path)) return Failed::kClear;
-    if (!WriteTree(owner, tree, tree.path, snapshotName, directory) ||
-        !PutKeptSubkeyBack(owner, tree, backup.hadKept, directory))
+    if (!WriteTree(owner, tree, tree.path, replacement.snapshotName, &replacement.snapshot, replacement.directory) ||
+        !PutKeptSubkeyBack(owner, tree, replacement))
         return Failed::kWrite;
     return Failed::kNothing;
 }
 
-// Creates the key at `path` and loads the snapshot into it; FALSE when the
-// key, a subkey or a value cannot be written or a file of the snapshot
-// cannot be read (reported).
-BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory) {
+// Creates the key at `path` and loads the snapshot into it: the one held in
+// `memory` (`directory` then names where its files are or would be), or
+// the files in `directory`. FALSE when the key, a subkey or a value cannot
+// be written or a file cannot be read (reported).
+BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, const SnapshotMemory* memory,
+               LPCSTR directory) {
     KeyGuard key;
     SetLastError(RegCreateKeyExA(tree.root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr));
     if (GetLastError() != ERROR_SUCCESS) {
@@ -135,28 +143,28 @@ BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotNam
         ReportSystemErrorWith(owner, tree.createFailure, path);
         return FALSE;
     }
-    return LoadWholeRegistryTree(owner, key.key, snapshotName, directory) != 0;
+    if (!memory) return LoadWholeRegistryTree(owner, key.key, snapshotName, directory) != 0;
+    return LoadWholeRegistryTreeFromMemory(owner, key.key, snapshotName, *memory, directory) != 0;
 }
 
 // The snapshot's own version of the kept subkey goes; the machine's comes
 // back, if it had one.
-BOOL PutKeptSubkeyBack(HWND owner, const LiveTree& tree, bool hadKept, LPCSTR directory) {
+BOOL PutKeptSubkeyBack(HWND owner, const LiveTree& tree, const Replacement& replacement) {
     if (!tree.keptSubkey) return TRUE;
     CHAR keptPath[kMessageBufferSize];
     FormKeptPath(tree, keptPath);
     if (!ClearRegistryTree(owner, tree.root, keptPath)) return FALSE;
-    return !hadKept || WriteTree(owner, tree, keptPath, tree.keptSnapshotName, directory);
+    return !replacement.hadKept ||
+           WriteTree(owner, tree, keptPath, tree.keptSnapshotName, nullptr, replacement.directory);
 }
 
 // Puts the saved live tree back, or keeps it as a profile file, and tells
-// the user which tree it was and how it ended. False only when the saved
-// tree is neither back nor kept: its folder is then the only copy.
-bool RestoreLiveTree(HWND owner, const LiveTree& tree, const Backup& backup, Failed failed) {
+// the user which tree it was and how it ended.
+void RestoreLiveTree(HWND owner, const LiveTree& tree, const Replacement& backup, Failed failed) {
     CHAR fullPath[kMessageBufferSize];
     FormFullPath(tree, tree.path, fullPath);
     CHAR message[kMessageBufferSize];
     CHAR keptPath[kMessageBufferSize];
-    bool safe = true;
     if (PutLiveTreeBack(owner, tree, backup, failed)) {
         wsprintfA(message, "レジストリキー\"%s\"に設定を書き込めなかったため、元の設定に戻しました。", fullPath);
     } else if (backup.hadTree && KeepBackupAsProfile(owner, tree, backup, keptPath)) {
@@ -166,31 +174,40 @@ bool RestoreLiveTree(HWND owner, const LiveTree& tree, const Backup& backup, Fai
                   fullPath, keptPath);
     } else {
         wsprintfA(message, "レジストリキー\"%s\"に設定を書き込めず、元の設定にも戻せませんでした。", fullPath);
-        safe = !backup.hadTree;
     }
     ShowInformation(owner, message);
-    return safe;
 }
 
 // After a failed clear every key that is left is an original one, so the
 // saved tree loaded over them is exact, and a second clear would only meet
 // the same fault. After a failed write what was written goes first.
-BOOL PutLiveTreeBack(HWND owner, const LiveTree& tree, const Backup& backup, Failed failed) {
+BOOL PutLiveTreeBack(HWND owner, const LiveTree& tree, const Replacement& backup, Failed failed) {
     if (failed == Failed::kWrite && !ClearRegistryTree(owner, tree.root, tree.path)) return FALSE;
-    return !backup.hadTree || WriteTree(owner, tree, tree.path, tree.profile.snapshotName, backup.folder);
+    return !backup.hadTree ||
+           WriteTree(owner, tree, tree.path, tree.profile.snapshotName, &backup.tree, backup.folder);
 }
 
-// The backup folder becomes a whole profile: the saved tree, a header and
-// the index the load dialog of its kind needs, packed outside the work area
-// so that the end of the program does not remove it.
-BOOL KeepBackupAsProfile(HWND owner, const LiveTree& tree, const Backup& backup, LPSTR keptPath) {
-    if (!WriteBackupHeader(owner, tree, backup.folder) || !WriteBackupIndex(owner, tree.profile, backup.folder) ||
-        !ReserveKeptProfilePath(owner, tree.profile.kind, keptPath))
+// The saved tree becomes a whole profile in a folder of its own: its files,
+// a header and the index the load dialog of its kind needs, packed outside
+// the work area so that the end of the program does not remove it. The
+// folder goes once the profile is made; when it cannot be made, the folder
+// stays with what could be written of the tree.
+BOOL KeepBackupAsProfile(HWND owner, const LiveTree& tree, const Replacement& backup, LPSTR keptPath) {
+    if (!WriteBackupFiles(owner, tree, backup) || !ReserveKeptProfilePath(owner, tree.profile.kind, keptPath))
         return FALSE;
-    if (PackProfileFile(owner, keptPath, backup.folder)) return TRUE;
+    if (PackProfileFile(owner, keptPath, backup.folder)) {
+        DeleteFolderFiles(backup.folder);
+        RemoveDirectoryA(backup.folder);
+        return TRUE;
+    }
     // The reserved name, or what a failed pack left of it.
     DeleteFileA(keptPath);
     return FALSE;
+}
+
+BOOL WriteBackupFiles(HWND owner, const LiveTree& tree, const Replacement& backup) {
+    return MakeBackupFolder(owner, backup.folder) && WriteSnapshotFiles(owner, backup.tree, backup.folder) &&
+           WriteBackupHeader(owner, tree, backup.folder) && WriteBackupIndex(owner, tree.profile, backup.folder);
 }
 
 // The source name is who or which computer saved, as the save dialog of the

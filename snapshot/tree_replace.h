@@ -37,17 +37,18 @@ struct LiveTree {
     TreeProfile profile;
 };
 
-// The folder in the work directory that holds the live tree during a
-// replacement, saved as the snapshot its TreeProfile names.
+// The folder in the work directory where the live tree becomes the files of
+// a kept profile (saved as the snapshot its TreeProfile names), when even
+// putting it back failed.
 constexpr char kLiveBackupFolder[] = "~live";
 
 // First part of the name of a kept profile: the user's temporary folder,
 // this, a number that makes it new, and ".ies" or ".ips".
 constexpr char kKeptProfilePrefix[] = "Brelvane-backup-";
 
-// Validates the snapshot `snapshotName` in `directory`, proves that every
-// key of the live tree can be deleted, saves the live tree into the folder
-// kLiveBackupFolder in `directory`, clears the tree, re-creates its key and
+// Reads and validates the snapshot `snapshotName` in `directory` (each of
+// its files once), saves the live tree in memory, proves that every key of
+// the live tree can be deleted, clears the tree, re-creates its key and
 // loads the snapshot (then puts the kept subkey back). A value or key that
 // cannot be written fails the load. Returns 1 when the tree holds the
 // snapshot. Returns 0 after a reported failure; the live tree is then as it

@@ -340,10 +340,13 @@ protected:
 };
 
 // From the k-th call of a function on, every call of it on the key, value or
-// file that call touched fails, in each kind of tree.
+// file that call touched fails (memory: every allocation), in each kind of
+// tree.
 TEST_F(LastingFaultTest, WhicheverCallFailsForGoodTheTreeIsAsBeforeReplacedOrKept) {
-    const int runs = SweepCalls({&kKinds[0], &kKinds[1], &kKinds[2], &kKinds[3]}, {}, [this](const char* function, int nth) {
-        sim::FailCallsOnItsSubjectFrom(function, nth, ERROR_ACCESS_DENIED);
+    const auto kinds = {&kKinds[0], &kKinds[1], &kKinds[2], &kKinds[3]};
+    const int runs = SweepCalls(kinds, {"HeapAlloc"}, [this](const char* function, int nth) {
+        const bool memory = function == std::string("HeapAlloc");
+        sim::FailCallsOnItsSubjectFrom(function, nth, memory ? ERROR_NOT_ENOUGH_MEMORY : ERROR_ACCESS_DENIED);
         const int result = Replace();
         sim::ClearFaults();
         EXPECT_TRUE(EndedWell(result)) << sim::LastFailedSubject();
