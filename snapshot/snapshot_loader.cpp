@@ -9,7 +9,9 @@
 
 #include <cstring>
 
+#include "base/registry_key.h"
 #include "base/report.h"
+#include "snapshot/whole_file.h"
 #include "winapi/byte_order.h"
 #include "winapi/cp932.h"
 #include "winapi/guards.h"
@@ -72,11 +74,12 @@ struct LoadContext {
 };
 
 constexpr char kReadFailure[] = "レジストリの情報をテンポラリファイルから読み込めません。";
+constexpr char kLoadingFrom[] = "レジストリをロードするための";
 
 int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth);
 BOOL TakeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, const BYTE** bytes, DWORD* size);
 BOOL FindInMemory(const LoadContext& context, LPCSTR fileName, const BYTE** bytes, DWORD* size);
-BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size);
+BOOL ReadSnapshotFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size);
 void ReportOpenFailure(const LoadContext& context, LPCSTR fileName);
 int LoadCutShort(const LoadContext& context, LPCSTR fileName);
 BOOL TakeRecord(const LoadContext& context, HKEY key, LPCSTR fileName, int depth, const Record& record,
@@ -201,16 +204,9 @@ BOOL SkipValue(const LoadContext&, HKEY, LPCSTR, const Record&) { return TRUE; }
 // its failure; the best-effort load goes on with the parent's next record.
 BOOL CreateAndLoadSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth) {
     KeyGuard subkey;
-    SetLastError(RegCreateKeyExA(key, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &subkey.key,
-                                 nullptr));
-    if (GetLastError() != ERROR_SUCCESS) {
-        subkey.key = nullptr;
-        ReportSystemErrorWith(context.owner,
-                              "レジストリをロードしようとしましたが、レジストリキー\"%s\"を作成し, "
-                              "読み込みアクセスを適用できません。",
-                              name);
-        return FALSE;
-    }
+    // The comma of this one report is an ASCII one, as users have always read it.
+    const KeyReport report{name, "を作成し, 読み込みアクセスを適用できません。", "レジストリをロードしようとしましたが、"};
+    if (!CreateKey(context.owner, key, name, REG_OPTION_NON_VOLATILE, KEY_WRITE, &subkey, report)) return FALSE;
     return LoadFile(context, subkey.key, subkeyFileName, depth);
 }
 
@@ -239,7 +235,7 @@ BOOL VisitSubkey(const LoadContext& context, HKEY, LPCSTR name, LPCSTR subkeyFil
 // points there), otherwise it stays in `contents`.
 BOOL TakeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, const BYTE** bytes, DWORD* size) {
     if (context.source) return FindInMemory(context, fileName, bytes, size);
-    if (!ReadWholeFile(context, fileName, contents, size)) return FALSE;
+    if (!ReadSnapshotFile(context, fileName, contents, size)) return FALSE;
     *bytes = contents->bytes();
     if (!context.capture) return TRUE;
     if (context.capture->Adopt(fileName, static_cast<BYTE*>(contents->release()), *size)) return TRUE;
@@ -255,52 +251,21 @@ BOOL FindInMemory(const LoadContext& context, LPCSTR fileName, const BYTE** byte
     return FALSE;
 }
 
-// Reads the file into a heap block of exactly its size. The handle is closed
-// before the records are applied, so an open file does not pile up per level.
-BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size) {
+// Reads the file whole. The handle is closed before the records are applied,
+// so an open file does not pile up per level.
+BOOL ReadSnapshotFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size) {
     CHAR path[kMessageBufferSize];
     wsprintfA(path, "%s%s", context.directory, fileName);
-    FileGuard file(CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
-        ReportOpenFailure(context, fileName);
-        return FALSE;
-    }
-    DWORD high = 0;
-    SetLastError(NO_ERROR);
-    DWORD fileSize = GetFileSize(file.handle, &high);
-    if (fileSize == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) {
-        ReportSystemError(context.owner, kReadFailure);
-        return FALSE;
-    }
-    if (high != 0) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemError(context.owner, kReadFailure);
-        return FALSE;
-    }
-    *size = 0;
-    if (fileSize == 0) return TRUE;
-    contents->block = HeapAlloc(GetProcessHeap(), 0, fileSize);
-    if (!contents->block) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        ReportSystemError(context.owner, kReadFailure);
-        return FALSE;
-    }
-    // A short read ends the file where the read ended.
-    if (!ReadFile(file.handle, contents->block, fileSize, size, nullptr)) {
-        ReportSystemError(context.owner, kReadFailure);
-        return FALSE;
-    }
-    if (*size > fileSize) *size = fileSize;
-    return TRUE;
+    const WholeFileReport report{kLoadingFrom, kReadFailure, kReadFailure, false};
+    return ReadWholeFile(context.owner, path, report, contents, size) == Presence::kPresent;
 }
 
 void ReportOpenFailure(const LoadContext& context, LPCSTR fileName) {
     const DWORD error = GetLastError();
-    CHAR message[kMessageBufferSize];
-    wsprintfA(message, "レジストリをロードするためのテンポラリファイル\"%s%s\"に読み込みアクセスを適用できません。",
-              context.directory, fileName);
+    CHAR path[kMessageBufferSize];
+    wsprintfA(path, "%s%s", context.directory, fileName);
     SetLastError(error);
-    ReportSystemError(context.owner, message);
+    ReportFailureOn(context.owner, Named::kTemporaryFile, path, kActionReadAccess, kLoadingFrom);
 }
 
 Next RecordReader::Take(Record* record) {
