@@ -19,7 +19,7 @@ BOOL ShowUserName(HWND dialog);
 const SettingsGroup kIeOeGroup = {
     WalkIdentities, LiveIdentityRank, HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kIdentityAccountsFormat,
     OpenAccountTree, FindLiveAccountTree,
-    "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。",
+    kActionCreateFullAccess,
     kGatewayIndexName, kProfileKindIeOe, FALSE, &kInternetOptions,
     IDD_IEOE, IeOeSaveDialogProc, IeOeLoadDialogProc,
     "現行のIE/OEの設定をファイルにセーブ", "ファイルにセーブするアカウントの項目を選択します。",

@@ -16,7 +16,7 @@ constexpr char kProxySnapshot[] = "proxy";
 const OptionsPart kInternetOptions = {
     kProxySnapshot,
     {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", "5.0",
-     "proxy.tmp", "レジストリキー\"HKEY_CURRENT_USER\\%s\"に読み込みアクセスを適用できません。",
+     "proxy.tmp", kActionReadAccess,
      {kProfileKindIeOe, kGatewayIndexName, nullptr, kProxySnapshot}},
     "インターネットオプションをファイルにセーブする。",
     "インターネットオプションをファイルからロードする。",

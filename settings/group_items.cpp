@@ -139,7 +139,7 @@ int ApplyIfEntrysItem(void* context, LPCSTR keyName, LPCSTR displayName) {
     // Kept as a profile, the tree is a file of the group holding this item alone.
     CHAR kept[kIndexSnapshotNameSize];
     FormIndexSnapshotName(group.indexName, 0, kept);
-    const LiveTree target{group.root, group.rootName, path, nullptr, nullptr, group.createFailure,
+    const LiveTree target{group.root, group.rootName, path, nullptr, nullptr, group.createAction,
                           {group.headerKind, group.indexName, displayName, kept}};
     if (ApplyIndexedSnapshot(walk->dialog, walk->directory, group.indexName, IDC_ENTRY_LIST, walk->item, target))
         walk->outcome = kEntryApplied;

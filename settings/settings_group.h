@@ -34,7 +34,7 @@ struct SettingsGroup {
     // Writes the path below the root of the tree an apply replaces for
     // `keyName` (kItemTreePathSize bytes). 0 after a reported failure.
     int (*findItemTree)(HWND owner, LPCSTR keyName, LPSTR path);
-    LPCSTR createFailure;      // LiveTree::createFailure of an item's tree
+    LPCSTR createAction;       // LiveTree::createAction of an item's tree
 
     // The profile file.
     LPCSTR indexName;          // "gateway", "tcpip"

@@ -6,11 +6,12 @@
 // which keeps every file inside the directory and the recursion bounded.
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/snapshot_memory.h"
-#include "snapshot/whole_file.h"
 
 #include <cstring>
 
+#include "base/registry_key.h"
 #include "base/report.h"
+#include "snapshot/whole_file.h"
 #include "winapi/byte_order.h"
 #include "winapi/cp932.h"
 #include "winapi/guards.h"
@@ -73,11 +74,12 @@ struct LoadContext {
 };
 
 constexpr char kReadFailure[] = "レジストリの情報をテンポラリファイルから読み込めません。";
+constexpr char kLoadingFrom[] = "レジストリをロードするための";
 
 int LoadFile(const LoadContext& context, HKEY key, LPCSTR fileName, int depth);
 BOOL TakeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, const BYTE** bytes, DWORD* size);
 BOOL FindInMemory(const LoadContext& context, LPCSTR fileName, const BYTE** bytes, DWORD* size);
-BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size);
+BOOL ReadSnapshotFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size);
 void ReportOpenFailure(const LoadContext& context, LPCSTR fileName);
 int LoadCutShort(const LoadContext& context, LPCSTR fileName);
 BOOL TakeRecord(const LoadContext& context, HKEY key, LPCSTR fileName, int depth, const Record& record,
@@ -202,16 +204,9 @@ BOOL SkipValue(const LoadContext&, HKEY, LPCSTR, const Record&) { return TRUE; }
 // its failure; the best-effort load goes on with the parent's next record.
 BOOL CreateAndLoadSubkey(const LoadContext& context, HKEY key, LPCSTR name, LPCSTR subkeyFileName, int depth) {
     KeyGuard subkey;
-    SetLastError(RegCreateKeyExA(key, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &subkey.key,
-                                 nullptr));
-    if (GetLastError() != ERROR_SUCCESS) {
-        subkey.key = nullptr;
-        ReportSystemErrorWith(context.owner,
-                              "レジストリをロードしようとしましたが、レジストリキー\"%s\"を作成し, "
-                              "読み込みアクセスを適用できません。",
-                              name);
-        return FALSE;
-    }
+    // The comma of this one report is an ASCII one, as users have always read it.
+    const KeyReport report{name, "を作成し, 読み込みアクセスを適用できません。", "レジストリをロードしようとしましたが、"};
+    if (!CreateKey(context.owner, key, name, REG_OPTION_NON_VOLATILE, KEY_WRITE, &subkey, report)) return FALSE;
     return LoadFile(context, subkey.key, subkeyFileName, depth);
 }
 
@@ -240,7 +235,7 @@ BOOL VisitSubkey(const LoadContext& context, HKEY, LPCSTR name, LPCSTR subkeyFil
 // points there), otherwise it stays in `contents`.
 BOOL TakeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, const BYTE** bytes, DWORD* size) {
     if (context.source) return FindInMemory(context, fileName, bytes, size);
-    if (!ReadWholeFile(context, fileName, contents, size)) return FALSE;
+    if (!ReadSnapshotFile(context, fileName, contents, size)) return FALSE;
     *bytes = contents->bytes();
     if (!context.capture) return TRUE;
     if (context.capture->Adopt(fileName, static_cast<BYTE*>(contents->release()), *size)) return TRUE;
@@ -256,22 +251,21 @@ BOOL FindInMemory(const LoadContext& context, LPCSTR fileName, const BYTE** byte
     return FALSE;
 }
 
-// The handle is closed before the records are applied, so an open file does
-// not pile up per level.
-BOOL ReadWholeFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size) {
-    static const WholeFileReport kReport = {"レジストリをロードするための", kReadFailure, kReadFailure, false};
+// Reads the file whole. The handle is closed before the records are applied,
+// so an open file does not pile up per level.
+BOOL ReadSnapshotFile(const LoadContext& context, LPCSTR fileName, HeapBlock* contents, DWORD* size) {
     CHAR path[kMessageBufferSize];
     wsprintfA(path, "%s%s", context.directory, fileName);
-    return ::ReadWholeFile(context.owner, path, kReport, contents, size) == Presence::kPresent;
+    const WholeFileReport report{kLoadingFrom, kReadFailure, kReadFailure, false};
+    return ReadWholeFile(context.owner, path, report, contents, size) == Presence::kPresent;
 }
 
 void ReportOpenFailure(const LoadContext& context, LPCSTR fileName) {
     const DWORD error = GetLastError();
-    CHAR message[kMessageBufferSize];
-    wsprintfA(message, "レジストリをロードするためのテンポラリファイル\"%s%s\"に読み込みアクセスを適用できません。",
-              context.directory, fileName);
+    CHAR path[kMessageBufferSize];
+    wsprintfA(path, "%s%s", context.directory, fileName);
     SetLastError(error);
-    ReportSystemError(context.owner, message);
+    ReportFailureOn(context.owner, Named::kTemporaryFile, path, kActionReadAccess, kLoadingFrom);
 }
 
 Next RecordReader::Take(Record* record) {

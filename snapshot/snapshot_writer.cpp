@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "base/registry_key.h"
 #include "base/report.h"
 #include "winapi/byte_order.h"
 #include "winapi/file_io.h"
@@ -40,6 +41,7 @@ struct OutputFile {
 };
 
 constexpr char kWriteFailure[] = "レジストリの情報をテンポラリファイルに書き込めません。";
+constexpr char kSaving[] = "レジストリをセーブしようとしましたが、";
 
 int SaveInto(SaveContext& context, HKEY key, LPCSTR fileName);
 int SaveTree(SaveContext& context, HKEY key, LPCSTR fileName, int depth);
@@ -194,14 +196,7 @@ BOOL SaveSubkeyRecords(SaveContext& context, HKEY key, LPCSTR fileName, int dept
 BOOL SaveSubkey(SaveContext& context, HKEY key, LPCSTR name, DWORD nameLength, LPCSTR fileName, DWORD rank,
                 int depth, OutputFile& out) {
     KeyGuard subkey;
-    SetLastError(RegOpenKeyExA(key, name, 0, KEY_READ, &subkey.key));
-    if (GetLastError() != ERROR_SUCCESS) {
-        subkey.key = nullptr;
-        ReportSystemErrorWith(context.owner,
-                              "レジストリをセーブしようとしましたが、レジストリキー\"%s\"に読み込みアクセスを適用できません。",
-                              name);
-        return FALSE;
-    }
+    if (!OpenKey(context.owner, key, name, KEY_READ, &subkey, {name, kActionReadAccess, kSaving})) return FALSE;
     // The format allows 255 bytes per file name; deeper trees are refused
     // before anything of the subkey is written.
     if (lstrlenA(fileName) + 1 + DecimalDigits(rank) > kMaxSnapshotFileName) {
@@ -352,8 +347,7 @@ void ReportCreateFailure(HWND owner, LPCSTR directory, LPCSTR fileName) {
     CHAR path[kMessageBufferSize];
     wsprintfA(path, "%s%s", directory, fileName);
     SetLastError(error);
-    ReportSystemErrorWith(owner, "レジストリをセーブするためのテンポラリファイル\"%s\"に書き込みアクセスを適用できません。",
-                          path);
+    ReportFailureOn(owner, Named::kTemporaryFile, path, kActionWriteAccess, "レジストリをセーブするための");
 }
 
 void ReportFileNameTooLong(HWND owner, LPCSTR subkeyName) {

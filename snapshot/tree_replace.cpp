@@ -4,6 +4,7 @@
 // and a way back never repeats the step that failed.
 #include "snapshot/tree_replace.h"
 
+#include "base/registry_key.h"
 #include "base/report.h"
 #include "snapshot/index_file.h"
 #include "snapshot/profile_file.h"
@@ -102,21 +103,11 @@ BOOL SaveLiveTree(HWND owner, const LiveTree& tree, Replacement* backup) {
 // Into `memory`, or as files into `directory` when `memory` is null.
 Presence SaveKeyIfPresent(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, LPCSTR directory,
                           SnapshotMemory* memory) {
+    CHAR fullPath[kMessageBufferSize];
+    FormFullPath(tree, path, fullPath);
     KeyGuard key;
-    SetLastError(RegOpenKeyExA(tree.root, path, 0, KEY_READ, &key.key));
-    if (GetLastError() == ERROR_FILE_NOT_FOUND) {
-        key.key = nullptr;
-        return Presence::kAbsent;
-    }
-    if (GetLastError() != ERROR_SUCCESS) {
-        key.key = nullptr;
-        DWORD error = GetLastError();
-        CHAR fullPath[kMessageBufferSize];
-        FormFullPath(tree, path, fullPath);
-        SetLastError(error);
-        ReportSystemErrorWith(owner, "レジストリキー\"%s\"に読み込みアクセスを適用できません。", fullPath);
-        return Presence::kFailed;
-    }
+    const Presence found = OpenKeyIfPresent(owner, tree.root, path, KEY_READ, &key, {fullPath});
+    if (found != Presence::kPresent) return found;
     const int saved = memory ? SaveRegistryTreeToMemory(owner, key.key, snapshotName, memory)
                              : SaveRegistryTree(owner, key.key, snapshotName, directory);
     return saved ? Presence::kPresent : Presence::kFailed;
@@ -136,13 +127,10 @@ Failed ReplaceTree(HWND owner, const LiveTree& tree, const Replacement& replacem
 // be written or a file cannot be read (reported).
 BOOL WriteTree(HWND owner, const LiveTree& tree, LPCSTR path, LPCSTR snapshotName, const SnapshotMemory* memory,
                LPCSTR directory) {
+    CHAR fullPath[kMessageBufferSize];
+    FormFullPath(tree, path, fullPath);
     KeyGuard key;
-    SetLastError(RegCreateKeyExA(tree.root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.key, nullptr));
-    if (GetLastError() != ERROR_SUCCESS) {
-        key.key = nullptr;
-        ReportSystemErrorWith(owner, tree.createFailure, path);
-        return FALSE;
-    }
+    if (!CreateKey(owner, tree.root, path, 0, KEY_ALL_ACCESS, &key, {fullPath, tree.createAction})) return FALSE;
     if (!memory) return LoadWholeRegistryTree(owner, key.key, snapshotName, directory) != 0;
     return LoadWholeRegistryTreeFromMemory(owner, key.key, snapshotName, *memory, directory) != 0;
 }
@@ -230,7 +218,7 @@ BOOL WriteBackupIndex(HWND owner, const TreeProfile& profile, LPCSTR folder) {
     wsprintfA(path, "%s%s", folder, profile.indexName);
     FileGuard index(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!index.valid()) {
-        ReportSystemErrorWith(owner, "テンポラリファイル\"%s\"を作成し、書き込みアクセスを適用できません。", path);
+        ReportFailureOn(owner, Named::kTemporaryFile, path, kActionCreateWriteAccess);
         return FALSE;
     }
     index.Close();
@@ -255,7 +243,7 @@ BOOL ReserveKeptProfilePath(HWND owner, BYTE kind, LPSTR path) {
         if (file.valid()) return TRUE;
         if (GetLastError() != ERROR_FILE_EXISTS) break;
     }
-    ReportSystemErrorWith(owner, "ファイル\"%s\"を作成し、書き込みアクセスを適用できません。", path);
+    ReportFailureOn(owner, Named::kFile, path, kActionCreateWriteAccess);
     return FALSE;
 }
 
@@ -263,7 +251,7 @@ BOOL ReserveKeptProfilePath(HWND owner, BYTE kind, LPSTR path) {
 // ride along into a kept profile.
 BOOL MakeBackupFolder(HWND owner, LPCSTR folder) {
     if (!CreateDirectoryA(folder, nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        ReportSystemErrorWith(owner, "ディレクトリ\"%s\"を作成できません。", folder);
+        ReportFailureOn(owner, Named::kDirectory, folder, kActionCreate);
         return FALSE;
     }
     DeleteFolderFiles(folder);

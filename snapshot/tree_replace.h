@@ -31,9 +31,8 @@ struct LiveTree {
     // machine without it has none afterwards either.
     LPCSTR keptSubkey;
     LPCSTR keptSnapshotName;
-    // Context of the report when a key cannot be created: one %s, taking
-    // the key's path below the root.
-    LPCSTR createFailure;
+    // The action phrase of the report when a key cannot be created.
+    LPCSTR createAction;
     TreeProfile profile;
 };
 

@@ -17,7 +17,7 @@ BOOL ShowComputerName(HWND dialog);
 const SettingsGroup kTcpipGroup = {
     WalkAdapters, LiveAdapterRank, HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kInterfacesFormat,
     OpenInterfacesKey, FindInterfacesTree,
-    "レジストリキー\"HKEY_LOCAL_MACHINE\\%s\"を作成し、フルアクセスを適用できません。",
+    kActionCreateFullAccess,
     "tcpip", kProfileKindTcpip, TRUE, nullptr,
     IDD_TCPIP, TcpipSaveDialogProc, TcpipLoadDialogProc,
     "現行のTCP/IPの設定をファイルにセーブ", "ファイルにセーブするネットワークの項目を選択します。",

@@ -96,7 +96,7 @@ protected:
                          path_.c_str(),
                          kind.keeps50 ? "5.0" : nullptr,
                          kind.keeps50 ? "proxy.tmp" : nullptr,
-                         "レジストリキー\"HKEY_CURRENT_USER\\%s\"を作成し、フルアクセスを適用できません。",
+                         kActionCreateFullAccess,
                          kind.profile};
         // The saved tree, as another machine had it.
         RegTree saved;
